@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One astigmatism sample; the characteristic function reuses the record for
+// its points (nImage then holds a distance in image numbers).
+struct A1SAMPLE {
+    std::int32_t nImage = 0;
+    double dX = 0.0;    // A22 x, nm
+    double dY = 0.0;    // A22 y, nm
+    double dErrX = 0.0; // measurement error of dX, nm
+    double dErrY = 0.0; // measurement error of dY, nm
+};
+
+// A display unit: value in the table's base unit = value in this unit * dFactor.
+struct UNIT {
+    std::string strName;
+    double dFactor = 1.0;
+};

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "data/A1Types.h"
+#include "infra/CParamBlock.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CDiagramDC;
+struct DiagramStyle;
+
+// One recorded astigmatism series with every evaluation result. The
+// operations are declared here and defined in the folder of their subsystem:
+// extraction and units in data/, the evaluation in evaluation/, the exports
+// in report/, the renderer in diagram/.
+class CA1TimeSeries : public CParamBlock {
+public:
+    CA1TimeSeries();
+    explicit CA1TimeSeries(CLogFile* pLog);
+    CA1TimeSeries(const CA1TimeSeries& other);
+    // Copies the data and results, but neither the log connection nor the
+    // unit tables.
+    CA1TimeSeries& operator=(const CA1TimeSeries& other);
+    ~CA1TimeSeries() = default;
+
+    void Reset();
+
+    // --- units and ranges (data/CA1TimeSeries.cpp)
+    int FindLengthUnit(double value) const;
+    int FindTimeUnit(double value) const;
+    int FindSqrUnit(double value) const;
+    void GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const;
+
+    // --- extraction (data/A1Extraction.cpp)
+    void ExtractC1A1(std::int32_t nMirrorY, double dRotDeg);
+    void ExtractORVEX(std::int32_t nMirrorY, double dRotDeg);
+
+    // --- evaluation (evaluation/)
+    void EvaluateCharFunction(std::int32_t nMinDiversity);
+    // Without a seed the random restarts are seeded from the UTC clock; a
+    // seed makes the fit reproducible (command-line runs, tests).
+    void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt);
+    void EvaluateLifetime(double dTolerance);
+    double EvaluateModelLifetime(double dTolerance);
+    std::string GetLifetimeText() const;
+    std::string GetModelLifetimeText() const;
+    double GetProbabilityLifetime(double dTolerance, double dProbability) const;
+    double GetRandomWalkProbabilityLifetime(double dTolerance, double dProbability) const;
+    double GetRandomWalkLifetime(double dTolerance) const;
+
+    // --- exports (report/)
+    bool ExportTimeTable(const std::string& path);
+    bool ExportCFuncTable(const std::string& path);
+    bool ExportModelTable(const std::string& path);
+    bool ExportProbTable(const std::string& path);
+    bool ExportTimeData(const std::string& path);
+    bool ExportCFuncData(const std::string& path);
+    bool ExportModelData(const std::string& path);
+    bool ExportProbData(const std::string& path);
+
+    // --- rendering (diagram/); trims the blanks of the unit labels it uses
+    bool DrawDiagram(CDiagramDC& dc, const DiagramStyle& style);
+
+    std::vector<std::string> m_LogLines;
+    std::vector<A1SAMPLE> m_Samples;
+    std::vector<A1SAMPLE> m_CFuncData;
+    std::int32_t m_nPage = 1;
+    std::string m_strFileName;
+    std::int32_t m_nFirstLine = 0;
+    std::int32_t m_nLastLine = 0;
+    std::int32_t m_nStartTime = 0;
+    std::int32_t m_nStopTime = 0;
+    std::int32_t m_nImportType = 0;
+    std::uint32_t m_nDataLines = 0;
+    std::int32_t m_nCFuncState = 0;
+    std::int32_t m_nModelState = 0;
+    std::int32_t m_nMirrorY = 0;
+    std::int32_t m_nMinDiversity = 10;
+    std::int32_t m_nLifetimeState = 0;
+    double m_dRotationDeg = 0.0;
+    double m_dPeriod = 1.0;
+    double m_dMeasError = 0.0;
+    double m_dMeasErrorX = 0.0;
+    double m_dMeasErrorY = 0.0;
+    double m_dCFuncSlope = 0.0;
+    double m_dTolerance = 0.0;
+    double m_dLimitPhase = 0.0;
+    double m_dElEnergy = 0.0;
+    double m_dTargetRes = 0.0;
+    double m_dLifetime = 0.0;
+    double m_dModelDi = 0.0;
+    double m_dModelDa = 0.0;
+    double m_dModelTc = 0.0;
+    double m_dModelS = 0.0;
+    double m_dModelLifetime = 0.0;
+    double m_dModelSSqr = 0.0;
+    std::vector<UNIT> m_SqrUnits;
+    std::vector<UNIT> m_LenUnits;
+    std::vector<UNIT> m_TimeUnits;
+
+private:
+    void FillUnitTables();
+};

@@ -1,0 +1,1 @@
+#include "diagram/DiagramStyle.h"

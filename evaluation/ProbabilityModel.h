@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// The model parameters (Di, Da, tc, s) in this order: Di, Da and s in nm, tc
+// in image steps.
+using ModelParameters = std::array<double, 4>;
+
+double BesselI0(double x);
+double BesselI(std::int32_t n, double x); // 0 for n < 0
+// Noncentral chi-square distribution with two degrees of freedom, in [0, 1].
+double NoncentralChi2Cdf(double x, double lambda);
+// P(a, k): probability that |A22(t + k) - A22(t)| stays below a, a2 = a^2.
+double StabilityProbability(double a2, double k, const ModelParameters& params);
+// a^2 with P(a, k) = p.
+double SqrAmplitudeQuantile(double k, double p, const ModelParameters& params);
+// Image steps after which P(a, k) has fallen to p.
+double ProbabilityLifetime(double a2, double p, const ModelParameters& params);

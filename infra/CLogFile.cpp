@@ -1,0 +1,124 @@
+#include "infra/CLogFile.h"
+
+#include "infra/CNumber.h"
+#include "infra/TextEncoding.h"
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <sys/stat.h>
+
+CLogFile::~CLogFile()
+{
+    if (m_bOpen)
+        CLogFile::Close();
+}
+
+bool CLogFile::OpenLog(const std::string& path)
+{
+    const std::string target = path.empty() ? m_strPath : path;
+    if (target.empty())
+        return false;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return false;
+    std::FILE* file = std::fopen(target.c_str(), "ab");
+    if (!file)
+        return false;
+    if (m_pFile)
+        std::fclose(m_pFile);
+    m_pFile = file;
+    m_bOpen = 1;
+    char resolved[PATH_MAX];
+    m_strPath = ::realpath(target.c_str(), resolved) ? std::string(resolved) : target;
+    return true;
+}
+
+void CLogFile::Close()
+{
+    if (!m_bOpen)
+        return;
+    if (m_pFile) {
+        std::fflush(m_pFile);
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+    }
+    m_bOpen = 0;
+}
+
+std::uint64_t CLogFile::GetLogSize()
+{
+    const bool wasOpen = m_bOpen != 0;
+    if (!wasOpen && !OpenLog(m_strPath))
+        return 0;
+    std::fflush(m_pFile);
+    struct stat info {};
+    const std::uint64_t size =
+        ::fstat(::fileno(m_pFile), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    if (!wasOpen)
+        Close();
+    return size;
+}
+
+bool CLogFile::WriteLine(const std::string& text)
+{
+    const bool sinkOnly = m_strPath.empty() && !m_bOpen && m_sink;
+    const bool wasOpen = m_bOpen != 0;
+    if (!sinkOnly) {
+        if (!wasOpen)
+            OpenLog(m_strPath);
+        if (!m_bOpen)
+            return false; // lost for the file and the pane alike
+    }
+
+    char stamp[128];
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    std::size_t stampLength = 0;
+    if (::localtime_r(&now, &local))
+        stampLength = std::strftime(stamp, sizeof stamp, "%Y/%m/%d %H:%M:%S", &local);
+    std::string line(stamp, stampLength);
+    line += ": ";
+    line += text;
+
+    if (!sinkOnly) {
+        std::fseek(m_pFile, 0, SEEK_END);
+        const std::string bytes = "\r\n" + EncodeLine8Bit(line);
+        std::fwrite(bytes.data(), 1, bytes.size(), m_pFile);
+        if (!wasOpen)
+            Close();
+        else
+            std::fflush(m_pFile);
+    }
+    if (m_bFeedPane) {
+        m_strPaneBuffer += "\r\n";
+        m_strPaneBuffer += line;
+    }
+    if (m_sink)
+        m_sink(line);
+    return true;
+}
+
+bool CLogFile::WriteDebug(const std::string& text, std::uint32_t level)
+{
+    if (level == 0 || level > m_nDebugLevel)
+        return false;
+    std::string record = "DEBUG>";
+    record.append(2 * static_cast<std::size_t>(level), ' ');
+    record += text;
+    return WriteLine(record);
+}
+
+std::uint32_t DebugLevelFromCommandLine(const std::string& arguments)
+{
+    std::uint32_t level = arguments.find("--debug") != std::string::npos ? 2 : 0;
+    const std::string option = "--dbgl ";
+    const std::size_t at = arguments.find(option);
+    if (at != std::string::npos) {
+        // At most two characters; a negative value wraps to a huge unsigned
+        // level on purpose, which lets every debug record through.
+        const std::string value = arguments.substr(at + option.size(), 2);
+        level = static_cast<std::uint32_t>(ParseCInt(value));
+    }
+    return level;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// The program log: "Log.txt" in the program data folder plus an in-memory
+// copy for the window's message pane. Every record opens, appends and closes
+// the file, so the file is complete on disk after each record.
+class CLogFile {
+public:
+    CLogFile() = default;
+    virtual ~CLogFile();
+    CLogFile(const CLogFile&) = delete;
+    CLogFile& operator=(const CLogFile&) = delete;
+
+    void SetPath(const std::string& path) { m_strPath = path; }
+
+    // Opens `path` (or m_strPath when empty) for appending, creating it when
+    // missing. On success m_strPath becomes the file's full path.
+    bool OpenLog(const std::string& path = {});
+    virtual void Close();
+
+    // Length of the file in bytes; opens (and so creates) it when the log
+    // does not hold it open. 0 when it cannot be opened.
+    std::uint64_t GetLogSize();
+
+    bool WriteLine(const std::string& text);
+    bool WriteDebug(const std::string& text, std::uint32_t level);
+
+    // Where a program without a message pane (the command-line program) sees
+    // the records: called with each record's line (timestamp, ": ", text)
+    // after it was written. With a sink and no path the log writes no file
+    // and every record reaches the sink only.
+    void SetSink(std::function<void(const std::string&)> sink) { m_sink = std::move(sink); }
+
+    int m_bOpen = 0;
+    std::string m_strPath;
+    std::uint32_t m_nDebugLevel = 0;
+    int m_bFeedPane = 0;
+    std::string m_strPaneBuffer; // UTF-8; grows for the whole run
+
+private:
+    std::FILE* m_pFile = nullptr;
+    std::function<void(const std::string&)> m_sink;
+};
+
+// The debug level from the command line's argument text (without the
+// program's own path): "--debug" gives 2, "--dbgl " followed by at most two
+// characters overrides it.
+std::uint32_t DebugLevelFromCommandLine(const std::string& arguments);

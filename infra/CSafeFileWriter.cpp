@@ -1,0 +1,111 @@
+#include "infra/CSafeFileWriter.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+std::optional<std::size_t> g_writeLimitForTesting;
+}
+
+void CSafeFileWriter::SetWriteLimitForTesting(std::optional<std::size_t> bytes)
+{
+    g_writeLimitForTesting = bytes;
+}
+
+CSafeFileWriter::~CSafeFileWriter()
+{
+    Discard();
+}
+
+bool CSafeFileWriter::Open(const std::string& path)
+{
+    Discard();
+    m_bFailed = false;
+    m_nWritten = 0;
+    if (path.empty())
+        return false;
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+        return false;
+
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string pattern = folder + "." + name + ".tmp-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkstemp(buffer.data());
+    if (fd < 0)
+        return false;
+    // mkstemp makes the file private; the result should get the permissions
+    // of the file it replaces, or those of a newly created file.
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &target) == 0) {
+        mode = target.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+    m_pFile = ::fdopen(fd, "wb");
+    if (!m_pFile) {
+        ::close(fd);
+        ::unlink(buffer.data());
+        return false;
+    }
+    m_strPath = path;
+    m_strTempPath = buffer.data();
+    return true;
+}
+
+bool CSafeFileWriter::Write(std::string_view bytes)
+{
+    return Write(bytes.data(), bytes.size());
+}
+
+bool CSafeFileWriter::Write(const void* data, std::size_t size)
+{
+    if (!m_pFile || m_bFailed)
+        return false;
+    if (g_writeLimitForTesting && m_nWritten + size > *g_writeLimitForTesting) {
+        m_bFailed = true;
+        return false;
+    }
+    if (size > 0 && std::fwrite(data, 1, size, m_pFile) != size) {
+        m_bFailed = true;
+        return false;
+    }
+    m_nWritten += size;
+    return true;
+}
+
+bool CSafeFileWriter::Commit()
+{
+    if (!m_pFile)
+        return false;
+    bool ok = !m_bFailed && std::fflush(m_pFile) == 0 && ::fsync(::fileno(m_pFile)) == 0;
+    ok = (std::fclose(m_pFile) == 0) && ok;
+    m_pFile = nullptr;
+    if (ok)
+        ok = std::rename(m_strTempPath.c_str(), m_strPath.c_str()) == 0;
+    if (!ok)
+        ::unlink(m_strTempPath.c_str());
+    m_strTempPath.clear();
+    return ok;
+}
+
+void CSafeFileWriter::Discard()
+{
+    if (m_pFile) {
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+    }
+    if (!m_strTempPath.empty()) {
+        ::unlink(m_strTempPath.c_str());
+        m_strTempPath.clear();
+    }
+}

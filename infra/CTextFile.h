@@ -1,0 +1,57 @@
+#pragma once
+
+#include "infra/CSafeFileWriter.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Writes an 8-bit text file: each line encoded as EncodeLine8Bit says and
+// ended by CR LF, all through the safe replace of CSafeFileWriter.
+class CTextFileWriter {
+public:
+    bool Open(const std::string& path) { return m_file.Open(path); }
+    bool IsOpen() const { return m_file.IsOpen(); }
+
+    // Writes `text` and a CR LF. A "\n" inside `text` also becomes CR LF, so
+    // that callers can pass the C formats' line ends unchanged.
+    bool WriteLine(std::string_view text);
+    // Writes `text` as it is (encoded, "\n" turned into CR LF, no line end added).
+    bool WriteText(std::string_view text);
+
+    bool Commit() { return m_file.Commit(); }
+    void Discard() { m_file.Discard(); }
+    const std::string& Path() const { return m_file.Path(); }
+
+private:
+    CSafeFileWriter m_file;
+};
+
+// Reads an 8-bit text file line by line without holding more than the
+// current line: LF, CR LF and a missing last line end are all accepted, and
+// each line is decoded as DecodeLine8Bit says.
+class CTextFileReader {
+public:
+    CTextFileReader() = default;
+    ~CTextFileReader() { Close(); }
+    CTextFileReader(const CTextFileReader&) = delete;
+    CTextFileReader& operator=(const CTextFileReader&) = delete;
+
+    // False when the path does not exist, is a folder or cannot be read.
+    bool Open(const std::string& path);
+    bool IsOpen() const { return m_pFile != nullptr; }
+    void Close();
+
+    // The next line without its line end; false at the end of the file or
+    // after a read error.
+    bool ReadLine(std::string& line);
+
+    // The line as it stands in the file, without decoding (for callers that
+    // compare raw bytes).
+    bool ReadRawLine(std::string& line);
+
+private:
+    std::FILE* m_pFile = nullptr;
+    char* m_pBuffer = nullptr; // getline's buffer, reused from line to line
+    std::size_t m_nCapacity = 0;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The program's strings are UTF-8; its 8-bit text files hold one byte per
+// character. A line whose characters all lie at or below U+00FF is written in
+// Latin-1 (so "²" becomes the single byte 0xB2), any other line as UTF-8.
+std::string EncodeLine8Bit(std::string_view utf8);
+
+// The reverse on reading: a line that is valid UTF-8 is taken as UTF-8, any
+// other line byte by byte as Latin-1.
+std::string DecodeLine8Bit(std::string_view bytes);
+
+bool IsValidUtf8(std::string_view bytes);

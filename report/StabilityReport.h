@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+class CA1TimeSeries;
+
+// The "Astigmatism Stability Report" of a series, CR LF line ends.
+std::string BuildStabilityReport(const CA1TimeSeries& series);
+std::string GetReportHeadline(const CA1TimeSeries& series);

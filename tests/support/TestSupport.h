@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// A fresh folder below the system's temporary folder, removed with all its
+// content when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Path of a file in tests/fixtures.
+std::string FixturePath(const std::string& name);
+
+// Whole file as bytes ("" when missing).
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);

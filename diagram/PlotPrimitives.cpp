@@ -86,9 +86,11 @@ void DrawTicks(CDiagramDC& dc, AxisSide side, QPoint origin, int axisPixels, dou
     const double lastIndex = std::floor((centre + span / 2.0) / step);
     if (!(lastIndex >= firstIndex) || lastIndex - firstIndex > kMaxTicks)
         return;
-    for (double index = firstIndex; index <= lastIndex; index += 1.0) {
+    // Counted, not stepped: beyond 2^53 adding 1 to the index would not move.
+    const auto count = static_cast<long long>(lastIndex - firstIndex);
+    for (long long i = 0; i <= count; ++i) {
         // Adding 0.0 turns a negative zero into zero, so no label reads "-0".
-        const double value = index * step + 0.0;
+        const double value = (firstIndex + static_cast<double>(i)) * step + 0.0;
         const std::string label = TickLabel(value, step);
         const QSize extent = dc.GetTextExtent(label);
         const double share = (value - centre + span / 2.0) / span;

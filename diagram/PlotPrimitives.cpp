@@ -63,7 +63,9 @@ void ScanSmoothSegment(CDiagramDC& dc, PointD from, PointD to, bool majorIsX, CO
         const double lastMinor = std::min(centre + window, double(minorExtent - 1));
         for (double j = firstMinor; j <= lastMinor; j += 1.0) {
             const double u = std::clamp(((j - b0) * db + (i - a0) * da) / lengthSqr, 0.0, 1.0);
-            const double distance = std::hypot(i - (a0 + u * da), j - (b0 + u * db)) - halfWidth;
+            const double offsetA = i - (a0 + u * da);
+            const double offsetB = j - (b0 + u * db);
+            const double distance = std::sqrt(offsetA * offsetA + offsetB * offsetB) - halfWidth;
             // Pixels whose centre lies within half a pixel of the edge get
             // the share of the pixel that the line covers.
             if (distance < 0.5) {

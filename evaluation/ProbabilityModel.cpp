@@ -17,7 +17,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Abramowitz and Stegun 9.8.1 to 9.8.4 as published. Their error bounds (1.6e-7,
 // 1.9e-7, 8e-9 and 2.2e-7 on the polynomials) stay below 5e-7 relative to the
-// function everywhere.
+// function everywhere. The power series serves below the published split,
+// the asymptotic form above it.
 constexpr double kBesselSplit = 3.75;
 constexpr double kI0Small[] = {1.0,       3.5156229, 3.0899424, 1.2067492,
                                0.2659732, 0.0360768, 0.0045813};
@@ -55,14 +56,15 @@ ScaledValue BesselI01(int order, double ax) {
 }
 
 double Evaluate(ScaledValue value) {
-    return value.exponent == 0.0 ? value.factor : value.factor * std::exp(value.exponent);
+    return value.factor * std::exp(value.exponent);
 }
 
 // Start of the downward recurrence for orders up to `top` at argument z. The
 // classic start 2 (n + floor(sqrt(40 n))) is accurate while z is small against
-// n, but falls below the argument for large z (I_2(95) came out 4e-4 too
+// n, but stays below the argument for large z (it gives I_2(95) 4e-4 too
 // large). There the weight of the discarded, growing solution at order n is
-// about exp(-(N^2 - n^2) / z); N^2 >= n^2 + 80 z keeps it below e^-80.
+// about exp(-(N^2 - n^2) / z); N^2 >= n^2 + 80 z keeps it below e^-80, and ten
+// more orders cover small z, where the estimate is rough.
 int RecurrenceStart(int top, double z) {
     const int classic = 2 * (top + static_cast<int>(std::sqrt(40.0 * top)));
     const int forArgument =
@@ -165,8 +167,8 @@ double MarcumSeries(double alpha, double beta) {
     return std::clamp(above ? 1.0 - tail : tail, 0.0, 1.0);
 }
 
-// For large a b the squared distance |a e + N|^2 of a 2-D standard normal N
-// from the origin, with d = b - a:
+// For large a b: F is the probability that |a e + N| <= b for a unit vector e
+// and a 2-D standard normal N = (N1, N2). With d = b - a,
 //   F = Phi(d) - phi(d) (1 / (2b) + 3d / (8b^2) + (1 + 5d^2) / (16 b^3)) + O(b^-4),
 // from sqrt(b^2 - N2^2) = b - N2^2 / (2b) - N2^4 / (8b^3) - ..., a Taylor
 // expansion of Phi and the normal moments of N2. Against SciPy its error falls
@@ -202,10 +204,11 @@ StepSpread SpreadAfter(double k, const ModelParameters& params) {
     return {d2 * k, s * s * k / d2, s * s * k * k};
 }
 
-// Without any random walk (sigma = 0) the change is the drift alone, exactly
-// s k long; the noncentral distribution tends to that step as sigma -> 0.
-bool IsDeterministic(const StepSpread& spread, double x) {
-    return !(spread.variance > 0.0) || (std::isinf(x) && std::isinf(spread.lambda));
+// Without a random walk (sigma = 0, or so small against the drift that lambda
+// overflows) the change is the drift alone, exactly s k long; the noncentral
+// distribution tends to that step as sigma -> 0.
+bool IsDeterministic(const StepSpread& spread) {
+    return !(spread.variance > 0.0) || std::isinf(spread.lambda);
 }
 
 // Bisection searches halve their bracket once one is found; before that they
@@ -213,9 +216,15 @@ bool IsDeterministic(const StepSpread& spread, double x) {
 // about 2100 steps. The bound is therefore never reached by a search that
 // converges; if it is, the search returns its current point.
 constexpr int kMaxSearchSteps = 4096;
+// A point whose probability lies this close to the target is the answer: ten
+// times finer than the accuracy of F itself.
 constexpr double kProbabilityTolerance = 1e-7;
+// A bracket narrower than 1000 (quantile) or 100 (lifetime) rounding units:
+// further halving only chases rounding noise of F.
 constexpr double kQuantileRelativeStep = 2.220446049250313e-13;
 constexpr double kLifetimeRelativeStep = 2.220446049250313e-14;
+// Lifetimes are typically tens of image steps; doubling or halving reaches
+// any other in a few steps.
 constexpr double kLifetimeStart = 20.0;
 
 } // namespace
@@ -296,10 +305,9 @@ double StabilityProbability(double a2, double k, const ModelParameters& params) 
     if (a2 <= 0.0)
         return 0.0;
     const StepSpread spread = SpreadAfter(k, params);
-    const double x = a2 / spread.variance;
-    if (IsDeterministic(spread, x))
+    if (IsDeterministic(spread))
         return spread.drift2 <= a2 ? 1.0 : 0.0;
-    return NoncentralChi2Cdf(x, spread.lambda);
+    return NoncentralChi2Cdf(a2 / spread.variance, spread.lambda);
 }
 
 double SqrAmplitudeQuantile(double k, double p, const ModelParameters& params) {
@@ -311,7 +319,7 @@ double SqrAmplitudeQuantile(double k, double p, const ModelParameters& params) {
     if (p >= 1.0)
         return VLARGE;
     const StepSpread spread = SpreadAfter(k, params);
-    if (IsDeterministic(spread, 0.0) || std::isinf(spread.lambda))
+    if (IsDeterministic(spread))
         return spread.drift2;
     // In units of sigma^2, starting at the mean 2 + lambda; the lower end of the
     // bracket is 0, the upper one is unknown (0) until a point lies above p.

@@ -85,7 +85,6 @@ TEST(ProbabilityModel, CdfIsAProbabilityMonotoneInBothArguments) {
 
 TEST(ProbabilityModel, StabilityProbabilityFollowsTheModel) {
     EXPECT_EQ(StabilityProbability(1.0, 0.0, kTypical), 1.0);
-    EXPECT_EQ(StabilityProbability(-1.0, 0.0, kTypical), 1.0);
     EXPECT_EQ(StabilityProbability(0.0, 5.0, kTypical), 0.0);
     EXPECT_EQ(StabilityProbability(1.0, 2.0 * VLARGE, kTypical), 0.0);
     const double k = 37.0;

@@ -100,8 +100,8 @@ int ReadORVEXLine(std::string_view header, std::string_view line, ORVEXVALUES& v
             continue; // "filetime" and any other column are not ours
         ++count;
         const double value = ParseCDouble(text);
-        // A non-finite value must not reach the working values, where it
-        // would spoil the following lines as well.
+        // A non-finite value makes the line unusable before the rotation
+        // could spread it into a carried value that later lines never read.
         if (std::isfinite(value))
             *target = value;
         else

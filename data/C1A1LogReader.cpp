@@ -157,7 +157,7 @@ int ImportC1A1Log(const std::string& path, CLogFile& log, std::int32_t nMirrorY,
     // A recording still open at the end of the file has no stop time and so
     // no period: it is left out.
     file.Finish();
-    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugUserChoice);
+    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
     file.ReportAdded(added);
     return added;
 }

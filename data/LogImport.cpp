@@ -39,7 +39,7 @@ std::int32_t CLogImportFile::LineNumber() const {
 }
 
 bool CLogImportFile::Debugging(std::uint32_t level) const {
-    return level <= m_Log.m_nDebugLevel;
+    return level != 0 && level <= m_Log.m_nDebugLevel;
 }
 
 void CLogImportFile::AppendSeries(const CA1TimeSeries& series, CA1SeriesList& list) {

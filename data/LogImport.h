@@ -18,8 +18,9 @@ inline constexpr int kImportOpenFailed = -1;
 inline constexpr std::int32_t kImportTypeC1A1 = 1;
 inline constexpr std::int32_t kImportTypeORVEX = 2;
 
-// Debug levels of the import messages.
-inline constexpr std::uint32_t kDebugUserChoice = 2;
+// Debug levels of the import messages: the outcome of a file, the progress
+// through it, and each record found in it.
+inline constexpr std::uint32_t kDebugFileOutcome = 2;
 inline constexpr std::uint32_t kDebugFileProgress = 3;
 inline constexpr std::uint32_t kDebugRecord = 4;
 

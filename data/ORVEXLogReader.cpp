@@ -102,7 +102,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
     work.m_nImportType = kImportTypeORVEX;
     work.ExtractORVEX(nMirrorY, dRotDeg);
     file.AppendSeries(work, list);
-    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugUserChoice);
+    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
     file.ReportAdded(1);
     return 1;
 }

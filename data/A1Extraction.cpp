@@ -140,12 +140,12 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     if (series.m_nDataLines <= 1)
         return false;
 
-    // Unsigned on purpose: the recorder's clock may wrap, and a stop time
-    // below the start time then still yields a positive period.
+    // Unsigned on purpose: a stop time below the start time gives a huge
+    // positive period, never a negative one that later steps cannot use.
     const std::uint32_t span = static_cast<std::uint32_t>(series.m_nStopTime) -
                                static_cast<std::uint32_t>(series.m_nStartTime);
-    // Divided by the number of lines, not of intervals: the recorder stamps
-    // the end of the last image, so each line stands for one full period.
+    // Divided by the number of lines, not of intervals: each line stands for
+    // one image period of the recorded time.
     series.m_dPeriod = static_cast<double>(span) / series.m_nDataLines;
 
     series.LogMessage(kind.announcement);

@@ -28,7 +28,7 @@ public:
     Direction GetDirection() const { return m_direction; }
 
     // Width and height of the text as written in its own direction, before
-    // any rotation.
+    // any rotation. Every text, the empty one included, is a cell high.
     QSize TextExtent(const std::string& text) const;
 
 private:

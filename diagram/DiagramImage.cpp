@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <clocale>
 #include <filesystem>
 
 namespace {
@@ -127,4 +128,15 @@ int WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QS
             failed->push_back(path);
     }
     return written;
+}
+
+std::unique_ptr<QGuiApplication> StartOffscreenApplication(int& argc, char** argv) {
+    if (QCoreApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    auto application = std::make_unique<QGuiApplication>(argc, argv);
+    // Qt sets the user's numeric locale; every number is written by the C rules.
+    std::setlocale(LC_NUMERIC, "C");
+    return application;
 }

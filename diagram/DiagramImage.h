@@ -2,9 +2,11 @@
 
 #include "diagram/DiagramStyle.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QSize>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,3 +43,8 @@ bool SaveDiagramImage(const QImage& bitmap, const std::string& path);
 // paths of files that could not be written to `failed` when given.
 int WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size,
                         std::vector<std::string>* failed = nullptr);
+
+// For a program without a window: starts a GUI application (which the label
+// fonts need) on the offscreen platform unless QT_QPA_PLATFORM names another,
+// and puts LC_NUMERIC back to "C". Null when an application runs already.
+std::unique_ptr<QGuiApplication> StartOffscreenApplication(int& argc, char** argv);

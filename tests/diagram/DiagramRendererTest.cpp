@@ -263,4 +263,13 @@ TEST_F(DiagramRenderer, NoFontsKeepTheDefaultRectangle) {
     EXPECT_EQ(PixelAt(bitmap, 7, 7), kBlack);
     EXPECT_EQ(PixelAt(bitmap, 113, 73), kBlack);
     EXPECT_EQ(PixelAt(bitmap, 6, 6), kWhite);
+    // Colours are 0x00BBGGRR: A22-x crosses red 200, A22-y crosses blue 200.
+    bool red = false, blue = false;
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) {
+            red = red || bitmap.pixel(x, y) == qRgb(200, 0, 0);
+            blue = blue || bitmap.pixel(x, y) == qRgb(0, 0, 200);
+        }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(blue);
 }

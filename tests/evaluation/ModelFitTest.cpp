@@ -78,8 +78,10 @@ TEST(ModelFit, RecoversTheGeneratingParameters) {
     CA1TimeSeries series = SeriesFromModel(params, 40, 2.5);
     series.m_pLog = log.Log();
     series.m_dPeriod = 0.5;
+    series.m_nModelLifetimeState = -2; // of an earlier model
     series.FitModel(20210106);
     ASSERT_EQ(series.m_nModelState, 1);
+    EXPECT_EQ(series.m_nModelLifetimeState, 0);
     EXPECT_NEAR(series.m_dModelDi, 0.5, 1e-6);
     EXPECT_NEAR(series.m_dModelDa, 1.0, 1e-6);
     EXPECT_NEAR(series.m_dModelTc, 6.0, 1e-5); // image steps, not seconds

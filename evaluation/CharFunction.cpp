@@ -17,23 +17,8 @@ constexpr std::int32_t kMinDistances = 10;
 // first three records.
 constexpr std::size_t kInterceptRecords = 3;
 
-// Sums with four independent partial sums: the additions of one chain no
-// longer wait for each other, and the error grows more slowly than with one
-// running sum.
-double SumOf(const double* values, std::size_t n) {
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        s0 += values[i];
-        s1 += values[i + 1];
-        s2 += values[i + 2];
-        s3 += values[i + 3];
-    }
-    for (; i < n; ++i)
-        s0 += values[i];
-    return (s0 + s1) + (s2 + s3);
-}
-
+// Second pass: four independent partial sums, so that the additions of one
+// chain do not wait for each other and the rounding error grows more slowly.
 double SumOfSquaredDeviations(const double* values, std::size_t n, double mean) {
     double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
     std::size_t i = 0;
@@ -62,21 +47,51 @@ bool IsContiguous(const std::vector<A1SAMPLE>& samples) {
     return true;
 }
 
+struct PAIRSUMS {
+    std::size_t nPairs = 0;
+    double dSumX = 0.0; // sum of the squared x differences
+    double dSumY = 0.0;
+};
+
 // Fills the squared differences of every pair that lies exactly k image
-// numbers apart into squaresX and squaresY; returns the number of pairs.
-std::size_t CollectSquaredDifferences(const std::vector<A1SAMPLE>& samples, std::int32_t k,
-                                      bool contiguous, double* squaresX, double* squaresY) {
+// numbers apart into squaresX and squaresY and sums them on the way (the
+// first of the two passes).
+PAIRSUMS CollectSquaredDifferences(const std::vector<A1SAMPLE>& samples, std::int32_t k,
+                                   bool contiguous, double* squaresX, double* squaresY) {
     const std::size_t end = samples.size() - static_cast<std::size_t>(k);
     const A1SAMPLE* s = samples.data();
+    PAIRSUMS sums;
     if (contiguous) {
-        // every position pair is k images apart: no test, no branch
-        for (std::size_t i = 0; i < end; ++i) {
+        // Every position pair is k images apart: no test, no branch, and two
+        // partial sums per component so that the additions overlap.
+        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+        std::size_t i = 0;
+        for (; i + 2 <= end; i += 2) {
+            const double dx0 = s[i + k].dX - s[i].dX;
+            const double dy0 = s[i + k].dY - s[i].dY;
+            const double dx1 = s[i + 1 + k].dX - s[i + 1].dX;
+            const double dy1 = s[i + 1 + k].dY - s[i + 1].dY;
+            squaresX[i] = dx0 * dx0;
+            squaresY[i] = dy0 * dy0;
+            squaresX[i + 1] = dx1 * dx1;
+            squaresY[i + 1] = dy1 * dy1;
+            x0 += squaresX[i];
+            y0 += squaresY[i];
+            x1 += squaresX[i + 1];
+            y1 += squaresY[i + 1];
+        }
+        for (; i < end; ++i) {
             const double dx = s[i + k].dX - s[i].dX;
             const double dy = s[i + k].dY - s[i].dY;
             squaresX[i] = dx * dx;
             squaresY[i] = dy * dy;
+            x0 += squaresX[i];
+            y0 += squaresY[i];
         }
-        return end;
+        sums.nPairs = end;
+        sums.dSumX = x0 + x1;
+        sums.dSumY = y0 + y1;
+        return sums;
     }
     // a pair across a gap in the numbering spans more than k images
     std::size_t n = 0;
@@ -87,9 +102,12 @@ std::size_t CollectSquaredDifferences(const std::vector<A1SAMPLE>& samples, std:
         const double dy = s[i + k].dY - s[i].dY;
         squaresX[n] = dx * dx;
         squaresY[n] = dy * dy;
+        sums.dSumX += squaresX[n];
+        sums.dSumY += squaresY[n];
         ++n;
     }
-    return n;
+    sums.nPairs = n;
+    return sums;
 }
 
 struct LINE {
@@ -158,13 +176,14 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
         std::vector<double> squaresX(count);
         std::vector<double> squaresY(count);
         for (std::int32_t k = 1; k < kmax; ++k) {
-            const std::size_t n = CollectSquaredDifferences(m_Samples, k, contiguous,
+            const PAIRSUMS sums = CollectSquaredDifferences(m_Samples, k, contiguous,
                                                             squaresX.data(), squaresY.data());
+            const std::size_t n = sums.nPairs;
             if (n == 0)
                 continue;
             const double pairs = static_cast<double>(n);
-            const double mx = SumOf(squaresX.data(), n) / pairs;
-            const double my = SumOf(squaresY.data(), n) / pairs;
+            const double mx = sums.dSumX / pairs;
+            const double my = sums.dSumY / pairs;
             const double vx = SumOfSquaredDeviations(squaresX.data(), n, mx) / pairs;
             const double vy = SumOfSquaredDeviations(squaresY.data(), n, my) / pairs;
             records.push_back(A1SAMPLE{k, mx, my, vx, vy});

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace {
@@ -170,8 +171,8 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
     // The records are built aside first, so that a series whose gaps leave
     // too few distances keeps its earlier evaluation, as a short one does.
     std::vector<A1SAMPLE> records;
-    records.reserve(static_cast<std::size_t>(kmax - 1));
-    {
+    try {
+        records.reserve(static_cast<std::size_t>(kmax - 1));
         const bool contiguous = IsContiguous(m_Samples);
         std::vector<double> squaresX(count);
         std::vector<double> squaresY(count);
@@ -188,6 +189,9 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
             const double vy = SumOfSquaredDeviations(squaresY.data(), n, my) / pairs;
             records.push_back(A1SAMPLE{k, mx, my, vx, vy});
         }
+    } catch (const std::bad_alloc&) {
+        LogMessage("ERROR: The characteristic function could not be evaluated: out of memory.");
+        return;
     }
     if (records.size() < kInterceptRecords) {
         LogMessage("ERROR: The characteristic function has fewer than three distances with image "

@@ -158,26 +158,6 @@ TEST(CFitModule, ExactStartValuesStayUnchanged) {
         EXPECT_EQ(module.m_pParams[j], generating[j]);
 }
 
-TEST(CFitModule, RecoversTheStabilityModelFromANearbyStart) {
-    const std::vector<double> generating = {0.5, 1.0, 6.0, 0.05};
-    std::vector<double> x;
-    for (int k = 1; k <= 40; ++k)
-        x.push_back(k);
-    const std::vector<double> y = ModelValues(x, generating);
-    const std::vector<double> w(x.size(), 1.0);
-    CFitModule module;
-    module.m_bWeighted = 1;
-    module.RegisterData(40, x.data(), y.data(), w.data());
-    module.RegisterFunction();
-    const double start[] = {0.6, 0.8, 4.0, 0.07};
-    std::copy(start, start + 4, module.m_pParams.get());
-    std::int32_t iterations = 0;
-    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
-    EXPECT_LT(module.m_dSSquare, 1e-16);
-    for (int j = 0; j < 4; ++j)
-        EXPECT_NEAR(std::fabs(module.m_pParams[j]), generating[j], 1e-5 * generating[j]);
-}
-
 TEST(CFitModule, BoundedParameterLeavingItsRange) {
     // s-square (a - 10)^2 + (a + b - 10)^2, minimum at a = 10, b = 0; the
     // first line search lands at a = 7.7

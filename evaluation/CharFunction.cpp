@@ -221,22 +221,21 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
     const LINE lineX = FitFirstRecords(records, &A1SAMPLE::dX);
     const LINE lineY = FitFirstRecords(records, &A1SAMPLE::dY);
     // The intercept stands for the noise that every difference of two
-    // measurements carries, a variance that cannot be negative. A line that
-    // meets the axis below 0 (a curved function, or noise too small to
-    // resolve) shows no measurable noise: the intercept counts as 0, so the
-    // error is 0 rather than not a number and the records are not lifted.
-    const double interceptX = std::max(lineX.dIntercept, 0.0);
-    const double interceptY = std::max(lineY.dIntercept, 0.0);
+    // measurements carries. The records are freed of the intercept as
+    // extrapolated, so f(t) starts near zero whatever its sign; but a noise
+    // variance cannot be negative, so a line that meets the axis below 0 (a
+    // curved function, or noise too small to resolve) reports an error of 0
+    // rather than the square root of a negative number.
     m_dCFuncSlope = lineX.dSlope + lineY.dSlope;
-    m_dMeasErrorX = std::sqrt(interceptX);
-    m_dMeasErrorY = std::sqrt(interceptY);
-    m_dMeasError = std::sqrt(interceptX + interceptY);
+    m_dMeasErrorX = std::sqrt(std::max(lineX.dIntercept, 0.0));
+    m_dMeasErrorY = std::sqrt(std::max(lineY.dIntercept, 0.0));
+    m_dMeasError = std::sqrt(std::max(lineX.dIntercept + lineY.dIntercept, 0.0));
     LogMessage(FormatC("- extracted measurement error: %.3f nm, (%.3f, %.3f) nm", m_dMeasError,
                        m_dMeasErrorX, m_dMeasErrorY));
 
     for (A1SAMPLE& record : records) {
-        record.dX -= interceptX;
-        record.dY -= interceptY;
+        record.dX -= lineX.dIntercept;
+        record.dY -= lineY.dIntercept;
     }
     m_CFuncData = std::move(records);
     LogMessage("The characteristic function was extracted successfully.");

@@ -227,9 +227,11 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
     // curved function, or noise too small to resolve) reports an error of 0
     // rather than the square root of a negative number.
     m_dCFuncSlope = lineX.dSlope + lineY.dSlope;
-    m_dMeasErrorX = std::sqrt(std::max(lineX.dIntercept, 0.0));
-    m_dMeasErrorY = std::sqrt(std::max(lineY.dIntercept, 0.0));
-    m_dMeasError = std::sqrt(std::max(lineX.dIntercept + lineY.dIntercept, 0.0));
+    const double noiseX = std::max(lineX.dIntercept, 0.0);
+    const double noiseY = std::max(lineY.dIntercept, 0.0);
+    m_dMeasErrorX = std::sqrt(noiseX);
+    m_dMeasErrorY = std::sqrt(noiseY);
+    m_dMeasError = std::sqrt(noiseX + noiseY);
     LogMessage(FormatC("- extracted measurement error: %.3f nm, (%.3f, %.3f) nm", m_dMeasError,
                        m_dMeasErrorX, m_dMeasErrorY));
 

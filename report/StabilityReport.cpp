@@ -2,7 +2,9 @@
 
 #include "data/CA1TimeSeries.h"
 #include "infra/CNumber.h"
+#include "infra/CTextFile.h"
 #include "infra/Version.h"
+#include "report/ExportFrame.h"
 
 namespace {
 
@@ -154,4 +156,19 @@ std::string GetLogTextHeadline(const CA1TimeSeries& series) {
     const long long last = series.m_nLastLine;
     return FormatC("Extracted from line #%lld to line #%lld (%lld lines).", first, last,
                    last - first + 1);
+}
+
+bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path) {
+    static constexpr EXPORTKIND kReport = {
+        "] for saving stability report.",
+        "] for writing stability report.",
+        "Successfully saved stability report to file [",
+        "ERROR: Failed to save stability report to file [",
+        "ERROR: Aborted saving stability report. Data is not ready.",
+        false,
+    };
+    return RunExport<CTextFileWriter>(series, path, kReport, [&](CTextFileWriter& file) {
+        // The report's lines already end in CR LF; the last one gets its own.
+        return file.WriteLine(BuildStabilityReport(series));
+    });
 }

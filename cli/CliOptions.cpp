@@ -168,7 +168,7 @@ const OPTIONDEF kSimulateOptions[] = {
     // The characteristic function needs at least two images.
     {"--images", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedInteger(o.simulate.nImages, v, 2, kInt32Max);
+         return NeedInteger(o.simulate.nImages, v, 2, kMaxSimulatedImages);
      }},
     {"--period", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.simulate.dPeriod, v); }},
@@ -186,7 +186,7 @@ const OPTIONDEF kSimulateOptions[] = {
      [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dNoise, v); }},
     {"--recordings", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedInteger(o.simulate.nRecordings, v, 1, kInt32Max);
+         return NeedInteger(o.simulate.nRecordings, v, 1, kMaxSimulatedRecordings);
      }},
     {"--seed", true,
      [](CLIOPTIONS& o, const std::string& v) {
@@ -289,7 +289,16 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
                                ? std::string("simulate needs an OUTFILE")
                                : "simulate takes one OUTFILE, not also '" + positional[1] + "'");
         options.strSimulateOut = positional[0];
-        const std::string problem = CheckSimulationSettings(options.simulate);
+        const SIMULATIONSETTINGS& settings = options.simulate;
+        if (settings.format == SimulatedLogFormat::ORVEX && settings.nRecordings != 1)
+            return Failure("option '--recordings' applies to C1A1 logs only");
+        if (settings.nImages * settings.dPeriod > kMaxSimulatedSeconds)
+            return Failure(FormatC("options '--images' and '--period' give a recording longer "
+                                   "than %.0f s",
+                                   kMaxSimulatedSeconds));
+        // Whatever else the simulator refuses; the options above catch all
+        // it knows today.
+        const std::string problem = CheckSimulationSettings(settings);
         if (!problem.empty())
             return Failure(problem);
     }

@@ -37,12 +37,6 @@
 
 namespace {
 
-// Larger logs take minutes to evaluate and are more likely a typing error.
-constexpr std::int32_t kMaxImages = 1000000;
-constexpr std::int32_t kMaxRecordings = 1000;
-// The time stamps are whole seconds in 32 bits and start from a date in
-// 2021; a recording must end before they run out.
-constexpr double kMaxRecordingSeconds = 1e8;
 constexpr double kDegToRad = 0.01745329252;
 // 2021/01/06 09:00:00 UTC: the logs' wall clock starts here, so that the
 // same settings always give the same file.
@@ -189,13 +183,13 @@ double CSimulationRandom::Gauss() {
 }
 
 std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
-    if (settings.nImages < 2 || settings.nImages > kMaxImages)
+    if (settings.nImages < 2 || settings.nImages > kMaxSimulatedImages)
         return FormatC("The number of images must lie between 2 and %d.",
-                       static_cast<int>(kMaxImages));
+                       static_cast<int>(kMaxSimulatedImages));
     if (!(std::isfinite(settings.dPeriod) && settings.dPeriod > 0.0))
         return "The image period must be a positive number of seconds.";
-    if (settings.nImages * settings.dPeriod > kMaxRecordingSeconds)
-        return FormatC("A recording must not last longer than %.0f s.", kMaxRecordingSeconds);
+    if (settings.nImages * settings.dPeriod > kMaxSimulatedSeconds)
+        return FormatC("A recording must not last longer than %.0f s.", kMaxSimulatedSeconds);
     if (!IsFiniteAtLeast(settings.dDi, 0.0))
         return "Di must be a number of nm, 0 or above.";
     if (!IsFiniteAtLeast(settings.dDa, 0.0))
@@ -206,9 +200,9 @@ std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
         return "The drift and its angle must be numbers.";
     if (!IsFiniteAtLeast(settings.dNoise, 0.0))
         return "The noise must be a number of nm, 0 or above.";
-    if (settings.nRecordings < 1 || settings.nRecordings > kMaxRecordings)
+    if (settings.nRecordings < 1 || settings.nRecordings > kMaxSimulatedRecordings)
         return FormatC("The number of recordings must lie between 1 and %d.",
-                       static_cast<int>(kMaxRecordings));
+                       static_cast<int>(kMaxSimulatedRecordings));
     if (settings.format == SimulatedLogFormat::ORVEX && settings.nRecordings != 1)
         return "An ORVEXStab log holds one recording only.";
     return {};

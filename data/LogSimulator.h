@@ -12,6 +12,13 @@ class CLogFile;
 // evaluation on data whose answer is known.
 enum class SimulatedLogFormat { C1A1, ORVEX };
 
+// Larger logs take minutes to evaluate and are more likely a typing error.
+inline constexpr std::int32_t kMaxSimulatedImages = 1000000;
+inline constexpr std::int32_t kMaxSimulatedRecordings = 1000;
+// The time stamps are whole seconds in 32 bits and start from a date in
+// 2021; a recording must end long before they run out.
+inline constexpr double kMaxSimulatedSeconds = 1e8;
+
 struct SIMULATIONSETTINGS {
     SimulatedLogFormat format = SimulatedLogFormat::C1A1;
     std::int32_t nImages = 500;

@@ -7,6 +7,11 @@
 // in image steps.
 using ModelParameters = std::array<double, 4>;
 
+// Stands for an unbounded time (or squared amplitude): the largest double
+// divided by 1000, so that the conversion to seconds (periods below 1000 s)
+// still fits.
+inline constexpr double VLARGE = 1.7976931348623156e+305;
+
 double BesselI0(double x);
 double BesselI(std::int32_t n, double x); // 0 for n < 0
 // Noncentral chi-square distribution with two degrees of freedom, in [0, 1].

@@ -8,14 +8,12 @@
 #include <ctime>
 #include <sys/stat.h>
 
-CLogFile::~CLogFile()
-{
+CLogFile::~CLogFile() {
     if (m_bOpen)
         CLogFile::Close();
 }
 
-bool CLogFile::OpenLog(const std::string& path)
-{
+bool CLogFile::OpenLog(const std::string& path) {
     const std::string target = path.empty() ? m_strPath : path;
     if (target.empty())
         return false;
@@ -34,8 +32,7 @@ bool CLogFile::OpenLog(const std::string& path)
     return true;
 }
 
-void CLogFile::Close()
-{
+void CLogFile::Close() {
     if (!m_bOpen)
         return;
     if (m_pFile) {
@@ -46,8 +43,7 @@ void CLogFile::Close()
     m_bOpen = 0;
 }
 
-std::uint64_t CLogFile::GetLogSize()
-{
+std::uint64_t CLogFile::GetLogSize() {
     const bool wasOpen = m_bOpen != 0;
     if (!wasOpen && !OpenLog(m_strPath))
         return 0;
@@ -60,11 +56,10 @@ std::uint64_t CLogFile::GetLogSize()
     return size;
 }
 
-bool CLogFile::WriteLine(const std::string& text)
-{
-    const bool sinkOnly = m_strPath.empty() && !m_bOpen && m_sink;
+bool CLogFile::WriteLine(const std::string& text) {
+    const bool fileless = m_strPath.empty() && !m_bOpen;
     const bool wasOpen = m_bOpen != 0;
-    if (!sinkOnly) {
+    if (!fileless) {
         if (!wasOpen)
             OpenLog(m_strPath);
         if (!m_bOpen)
@@ -73,7 +68,7 @@ bool CLogFile::WriteLine(const std::string& text)
 
     char stamp[128];
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     std::size_t stampLength = 0;
     if (::localtime_r(&now, &local))
         stampLength = std::strftime(stamp, sizeof stamp, "%Y/%m/%d %H:%M:%S", &local);
@@ -81,14 +76,15 @@ bool CLogFile::WriteLine(const std::string& text)
     line += ": ";
     line += text;
 
-    if (!sinkOnly) {
+    bool written = false;
+    if (!fileless) {
         std::fseek(m_pFile, 0, SEEK_END);
         const std::string bytes = "\r\n" + EncodeLine8Bit(line);
-        std::fwrite(bytes.data(), 1, bytes.size(), m_pFile);
+        written = std::fwrite(bytes.data(), 1, bytes.size(), m_pFile) == bytes.size();
+        // The stream buffers; a full disk shows only when the bytes leave it.
+        written = std::fflush(m_pFile) == 0 && written;
         if (!wasOpen)
             Close();
-        else
-            std::fflush(m_pFile);
     }
     if (m_bFeedPane) {
         m_strPaneBuffer += "\r\n";
@@ -96,11 +92,25 @@ bool CLogFile::WriteLine(const std::string& text)
     }
     if (m_sink)
         m_sink(line);
+    return fileless ? (m_bFeedPane != 0 || static_cast<bool>(m_sink)) : written;
+}
+
+bool CLogFile::ApplySizeRule() {
+    // A file of exactly the limit stays; only a larger one is cut.
+    if (GetLogSize() <= kMaxLogBytes)
+        return false;
+    if (m_bOpen)
+        Close();
+    if (std::remove(m_strPath.c_str()) == 0 && OpenLog(m_strPath))
+        Close();
+    WriteLine("");
+    WriteLine("The previous content of the log file was erased in order to prevent too large log "
+              "files (max. 2MB).");
+    WriteLine("");
     return true;
 }
 
-bool CLogFile::WriteDebug(const std::string& text, std::uint32_t level)
-{
+bool CLogFile::WriteDebug(const std::string& text, std::uint32_t level) {
     if (level == 0 || level > m_nDebugLevel)
         return false;
     std::string record = "DEBUG>";
@@ -109,8 +119,7 @@ bool CLogFile::WriteDebug(const std::string& text, std::uint32_t level)
     return WriteLine(record);
 }
 
-std::uint32_t DebugLevelFromCommandLine(const std::string& arguments)
-{
+std::uint32_t DebugLevelFromCommandLine(const std::string& arguments) {
     std::uint32_t level = arguments.find("--debug") != std::string::npos ? 2 : 0;
     const std::string option = "--dbgl ";
     const std::size_t at = arguments.find(option);

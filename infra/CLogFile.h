@@ -26,13 +26,25 @@ public:
     // does not hold it open. 0 when it cannot be opened.
     std::uint64_t GetLogSize();
 
+    // True when the record reached the file. A record whose file cannot be
+    // opened is lost for every output. A record whose write fails once the
+    // file is open (a full disk) still reaches the pane and the sink, so the
+    // user sees what the file could not keep; the result is then false.
+    // A log that was never given a path keeps no file at all: its records go
+    // to the pane and the sink only, and the result says whether either took it.
     bool WriteLine(const std::string& text);
     bool WriteDebug(const std::string& text, std::uint32_t level);
 
+    // Start-up size rule: a file above kMaxLogBytes is deleted, re-created
+    // empty and the erase is noted in three records (also when the deletion
+    // failed and the records follow the old content). Returns whether the
+    // file was over the limit.
+    static constexpr std::uint64_t kMaxLogBytes = 0x200000;
+    bool ApplySizeRule();
+
     // Where a program without a message pane (the command-line program) sees
     // the records: called with each record's line (timestamp, ": ", text)
-    // after it was written. With a sink and no path the log writes no file
-    // and every record reaches the sink only.
+    // after it was written.
     void SetSink(std::function<void(const std::string&)> sink) { m_sink = std::move(sink); }
 
     int m_bOpen = 0;

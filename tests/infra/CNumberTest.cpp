@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-TEST(CNumber, FormatsByTheCRules)
-{
+TEST(CNumber, FormatsByTheCRules) {
     EXPECT_EQ(FormatC("%g", 300.0), "300");
     EXPECT_EQ(FormatC("%g", 0.123456789), "0.123457");
     EXPECT_EQ(FormatC("%g", 12345678.0), "1.23457e+07");
     EXPECT_EQ(FormatC("%14.6G", 1.2345e-6), "    1.2345E-06");
 }
 
-TEST(CNumber, ParsesIntegersLikeTheCLibrary)
-{
+TEST(CNumber, ParsesIntegersLikeTheCLibrary) {
     EXPECT_EQ(ParseCInt("  -12abc"), -12);
     EXPECT_EQ(ParseCInt("abc"), 0);
     EXPECT_EQ(ParseCInt("99999999999"), INT32_MAX);
@@ -21,8 +19,7 @@ TEST(CNumber, ParsesIntegersLikeTheCLibrary)
     EXPECT_EQ(used, 0u);
 }
 
-TEST(CNumber, ParsesDoublesLikeTheCLibrary)
-{
+TEST(CNumber, ParsesDoublesLikeTheCLibrary) {
     std::size_t used = 0;
     EXPECT_DOUBLE_EQ(ParseCDouble(" 2.5nm", &used), 2.5);
     EXPECT_EQ(used, 4u);

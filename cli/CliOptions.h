@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/LogSimulator.h"
+#include "infra/CMainParameters.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,12 +16,12 @@ enum class LogFormatChoice { Auto, C1A1, ORVEX };
 // the same result on every machine.
 struct EVALUATEOPTIONS {
     LogFormatChoice format = LogFormatChoice::Auto;
-    double dRotationDeg = 0.0;
-    bool bMirrorY = false;
-    std::int32_t nMinDiversity = 10;
-    double dEnergykV = 300.0;
-    double dResolutionAng = 1.0;
-    double dLimitPhase = 0.25;
+    double dRotationDeg = CMainParameters{}.ImportRotDeg;
+    bool bMirrorY = CMainParameters{}.ImportMirrorY < 0;
+    std::int32_t nMinDiversity = CMainParameters{}.MinDiversity;
+    double dEnergykV = CMainParameters{}.ElEnergykV;
+    double dResolutionAng = CMainParameters{}.TargetResAng;
+    double dLimitPhase = CMainParameters{}.LimitPhase;
     bool bFit = true;
     std::optional<std::int32_t> nSeries; // only this series (from 1) of each file
     std::optional<std::uint32_t> nSeed;  // fixes the fit's random restarts

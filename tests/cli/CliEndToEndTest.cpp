@@ -224,6 +224,7 @@ TEST(CliEndToEnd, LogFileOnlyWhenAsked) {
                                                     log + "]."));
     // Nothing reaches the program data folder of the test environment.
     const char* dataDir = std::getenv("TESSARIC_DATA_DIR");
-    if (dataDir)
+    if (dataDir) {
         EXPECT_FALSE(std::filesystem::exists(std::string(dataDir) + "/tessaric-cli/Log.txt"));
+    }
 }

@@ -73,6 +73,7 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other)
     m_dModelTc = other.m_dModelTc;
     m_dModelS = other.m_dModelS;
     m_dModelLifetime = other.m_dModelLifetime;
+    m_nModelLifetimeState = other.m_nModelLifetimeState;
     m_dModelSSqr = other.m_dModelSSqr;
     return *this;
 }
@@ -112,6 +113,7 @@ void CA1TimeSeries::Reset()
     m_dModelTc = 0.0;
     m_dModelS = 0.0;
     m_dModelLifetime = 0.0;
+    m_nModelLifetimeState = 0;
     m_dModelSSqr = 0.0;
 }
 

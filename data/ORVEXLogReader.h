@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CA1SeriesList;
+class CLogFile;
+
+// Reads an ORVEXStab stability table (one recording per file) and appends it
+// to `list`, extracted with nMirrorY and dRotDeg. Reports to `log`. Returns 1
+// when a series was appended, 0 when the file holds no table with data lines,
+// or kImportOpenFailed (data/LogImport.h) when the file could not be opened.
+// Refreshing any display of the list is the caller's task.
+int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY, double dRotDeg,
+                   CA1SeriesList& list);

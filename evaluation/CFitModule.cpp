@@ -1,0 +1,344 @@
+#include "evaluation/CFitModule.h"
+
+#include "evaluation/StabilityModel.h"
+#include "infra/CLogFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Double-precision machine epsilon: every tolerance of the method is tied to
+// it, so the minimisation goes as far as the arithmetic allows.
+constexpr double kEpsilon = 2.220446049250313e-16;
+// Parameter test: a step smaller than 4 eps relative to the parameters (or to
+// 1 for parameters below 1) can no longer change them.
+constexpr double kParamTolerance = 8.881784197001252e-16;
+constexpr int kMaxIterations = 2000;
+constexpr std::int32_t kStabilityModelParams = 4;
+// Armijo constant of the sufficient-decrease condition.
+constexpr double kSufficientDecrease = 0.0001;
+
+std::unique_ptr<double[]> ZeroFilled(std::int32_t n) {
+    return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<std::size_t>(n)]());
+}
+
+// The scaled size of a step or gradient relative to the parameters, with 1 as
+// the floor so that parameters near 0 are judged absolutely.
+CTuple RelativeToParams(const CTuple& values, const CTuple& p) {
+    return values.Abs().Quotient(p.Abs().Max(1.0));
+}
+
+} // namespace
+
+bool CFitModule::IsSetUp() const {
+    return m_nParams > 0 && m_nData > 0 && m_pfnModel != nullptr;
+}
+
+int CFitModule::RegisterFunction() {
+    return RegisterFunction(&StabilityModelValue, &StabilityModelGradient, kStabilityModelParams);
+}
+
+int CFitModule::RegisterFunction(ModelFunction pfnModel, GradientFunction pfnGradient,
+                                 std::int32_t nParams) {
+    m_pParams.reset();
+    m_pBounds.reset();
+    m_pBounded.reset();
+    m_dSSquare = -1.0;
+    m_nParams = 0;
+    m_pfnModel = nullptr;
+    m_pfnGradient = nullptr;
+    if (nParams < 1)
+        return 0;
+    m_pParams = ZeroFilled(nParams);
+    m_pBounds = ZeroFilled(2 * nParams);
+    m_pBounded.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(nParams)]());
+    if (!m_pParams || !m_pBounds || !m_pBounded) {
+        if (m_pLog)
+            m_pLog->WriteLine("ERROR: Failed to register function, allocation error.");
+        m_pParams.reset();
+        m_pBounds.reset();
+        m_pBounded.reset();
+        return 0;
+    }
+    m_pfnModel = pfnModel;
+    m_pfnGradient = pfnGradient;
+    m_nParams = nParams;
+    return m_nParams;
+}
+
+int CFitModule::RegisterData(std::int32_t n, const double* x, const double* y, const double* w) {
+    if (n < 1 && m_pLog)
+        m_pLog->WriteLine("ERROR: Failed to register data, invalid parameters.");
+    m_pX.reset();
+    m_pY.reset();
+    m_pW.reset();
+    m_nData = 0;
+    m_dSSquare = -1.0;
+    if (n < 1)
+        return m_nParams;
+    m_pX = ZeroFilled(n);
+    m_pY = ZeroFilled(n);
+    m_pW = ZeroFilled(n);
+    if (!m_pX || !m_pY || !m_pW) {
+        if (m_pLog)
+            m_pLog->WriteLine("ERROR: Failed to register data, allocation error.");
+        m_pX.reset();
+        m_pY.reset();
+        m_pW.reset();
+        return m_nParams;
+    }
+    const auto count = static_cast<std::size_t>(n);
+    if (x)
+        std::copy(x, x + count, m_pX.get());
+    if (y)
+        std::copy(y, y + count, m_pY.get());
+    if (w)
+        std::copy(w, w + count, m_pW.get());
+    m_nData = n;
+    return m_nParams;
+}
+
+double CFitModule::SSquare(const CTuple& p) const {
+    double sum = 0.0;
+    double weights = 0.0;
+    for (std::int32_t i = 0; i < m_nData; ++i) {
+        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        const double residual = f - m_pY[i];
+        if (m_bWeighted) {
+            sum += m_pW[i] * residual * residual;
+            weights += m_pW[i];
+        } else {
+            sum += residual * residual;
+        }
+    }
+    return m_bWeighted ? sum / weights : sum;
+}
+
+CTuple CFitModule::SSquareGradient(const CTuple& p) const {
+    const auto n = static_cast<std::uint32_t>(m_nParams);
+    CTuple gradient(n);
+    std::vector<double> partial(n);
+    double weights = 0.0;
+    for (std::int32_t i = 0; i < m_nData; ++i) {
+        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
+        const double factor = 2.0 * (f - m_pY[i]) * (m_bWeighted ? m_pW[i] : 1.0);
+        for (std::uint32_t j = 0; j < n; ++j)
+            gradient[j] += factor * partial[j];
+        weights += m_pW[i];
+    }
+    return m_bWeighted ? gradient * (1.0 / weights) : gradient;
+}
+
+bool CFitModule::GetSSquare(double& dOut, const double* pParams) const {
+    const double* params = pParams ? pParams : m_pParams.get();
+    if (!IsSetUp() || !params)
+        return false;
+    dOut = SSquare(CTuple(params, static_cast<std::uint32_t>(m_nParams)));
+    return true;
+}
+
+bool CFitModule::GetSSquareGradient(double* pOut, const double* pParams) const {
+    const double* params = pParams ? pParams : m_pParams.get();
+    if (!IsSetUp() || !m_pfnGradient || !pOut || !params)
+        return false;
+    SSquareGradient(CTuple(params, static_cast<std::uint32_t>(m_nParams))).CopyTo(pOut);
+    return true;
+}
+
+int CFitModule::Minimize(std::int32_t* pIterations, double dGTol) {
+    std::int32_t iterations = 0;
+    int result = NotSetUp;
+    if (!IsSetUp() || !m_pfnGradient) {
+        result = NotSetUp;
+    } else if (!m_pParams) {
+        result = InvalidParameter;
+    } else {
+        CTuple scratch(m_pParams.get(), static_cast<std::uint32_t>(m_nParams));
+        result = QuasiNewton(scratch, &iterations, dGTol);
+        // whatever the outcome: on a round-off failure the scratch copy still
+        // holds the start values
+        scratch.CopyTo(m_pParams.get());
+    }
+    if (pIterations)
+        *pIterations = iterations;
+    Report(result);
+    return result;
+}
+
+void CFitModule::Report(int nResult) const {
+    if (!m_pLog || nResult == Success)
+        return;
+    switch (nResult) {
+    case NotSetUp:
+        m_pLog->WriteLine(
+            "ERROR: s-square minimization failed because the module is not properly set up.");
+        break;
+    case InvalidParameter:
+        m_pLog->WriteLine("ERROR: Minimization routine called with invalid parameter.");
+        break;
+    case InvalidMethod:
+        m_pLog->WriteLine("ERROR: Invalid minimization method.");
+        break;
+    case InconsistentSizes:
+        m_pLog->WriteLine("ERROR: Parameter arrays have inconsitent sizes.");
+        break;
+    case RoundOff:
+        m_pLog->WriteLine("ERROR: Round-off problem in the line-search algorithm.");
+        break;
+    case RangeViolation:
+        m_pLog->WriteLine("ERROR: Range violation during s-square minimization.");
+        break;
+    default:
+        m_pLog->WriteLine("ERROR: s-square minimization failed with an unspecified cause.");
+        break;
+    }
+}
+
+// Quasi-Newton minimisation with BFGS updates of the inverse Hessian
+// (Press et al., Numerical Recipes, 2nd ed., section 10.7). `start` holds the
+// start values on entry and the result on return, except after a round-off
+// failure, when it keeps the start values.
+int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGTol) {
+    const std::uint32_t n = start.Size();
+    CTuple p = start;
+    double fp = SSquare(p);
+    m_dSSquare = fp;
+    CTuple g = SSquareGradient(p);
+
+    std::vector<double> hessian(static_cast<std::size_t>(n) * n, 0.0);
+    for (std::uint32_t i = 0; i < n; ++i)
+        hessian[static_cast<std::size_t>(i) * n + i] = 1.0;
+    CTuple xi = -g;
+    const double stpmax = 100.0 * std::max(std::sqrt(p.Dot(p)), static_cast<double>(n));
+
+    for (int its = 0; its < kMaxIterations; ++its) {
+        *pIterations = its;
+        CTuple pnew;
+        double fret = 0.0;
+        if (LineSearch(p, fp, g, xi, pnew, fret, stpmax) == RoundOff)
+            return RoundOff;
+        fp = fret;
+        m_dSSquare = fp;
+        xi = pnew - p;
+        p = pnew;
+
+        // converged in the parameters: the step no longer changes them
+        if (RelativeToParams(xi, p).MaxElement() < kParamTolerance) {
+            start = p;
+            return Success;
+        }
+        CTuple dg = g;
+        g = SSquareGradient(p);
+
+        // converged in the gradient, scaled by the parameters and by the
+        // s-square (or 1 when the s-square is below 1)
+        const double den = std::max(fret, 1.0);
+        if (g.Abs().Product(p.Abs().Max(1.0)).MaxElement() / den < dGTol) {
+            start = p;
+            return Success;
+        }
+        for (std::uint32_t j = 0; j < n; ++j) {
+            if (m_pBounded[j] && (p[j] < m_pBounds[2 * j] || p[j] > m_pBounds[2 * j + 1])) {
+                start = p;
+                return RangeViolation;
+            }
+        }
+
+        dg = g - dg;
+        const CTuple hdg = dg.MatrixProduct(hessian);
+        double fac = dg.Dot(xi);
+        const double fae = dg.Dot(hdg);
+        const double sumdg = dg.Dot(dg);
+        const double sumxi = xi.Dot(xi);
+        // Skip the update unless the curvature condition holds clearly enough:
+        // otherwise round-off could make the inverse Hessian lose its
+        // positive definiteness.
+        if (fac > std::sqrt(kEpsilon * sumdg * sumxi)) {
+            fac = 1.0 / fac;
+            const double fad = 1.0 / fae;
+            const CTuple u = xi * fac - hdg * fad;
+            for (std::uint32_t i = 0; i < n; ++i) {
+                for (std::uint32_t j = 0; j < n; ++j) {
+                    hessian[static_cast<std::size_t>(i) * n + j] +=
+                        fac * xi[i] * xi[j] - fad * hdg[i] * hdg[j] + fae * u[i] * u[j];
+                }
+            }
+        }
+        xi = -g.MatrixProduct(hessian);
+    }
+    // running out of iterations is not an error: the last point is the result
+    start = p;
+    return Success;
+}
+
+// Backtracking line search along xi from xold with quadratic, then cubic
+// interpolation of the step length (Numerical Recipes, section 9.7). Returns
+// RoundOff when xi does not point downhill.
+int CFitModule::LineSearch(const CTuple& xold, double fold, const CTuple& g, CTuple& xi, CTuple& x,
+                           double& fret, double stpmax) const {
+    // keeps the step within a sensible distance of the current point
+    const double length = std::sqrt(xi.Dot(xi));
+    if (length > stpmax)
+        xi = xi * (stpmax / length);
+    const double slope = g.Dot(xi);
+    if (slope > 0.0)
+        return RoundOff;
+    const double test = RelativeToParams(xi, xold).MaxElement();
+    const double alamin = kEpsilon / test;
+
+    double alam = 1.0;
+    double alam2 = 0.0;
+    double f2 = 0.0;
+    bool firstBacktrack = true;
+    for (;;) {
+        x = xold + xi * alam;
+        fret = SSquare(x);
+        // The step is too short to change the point: give up and let the
+        // caller's parameter test end the minimisation. Written so that a
+        // limit that is not a number (a broken direction) or a step that has
+        // shrunk to 0 ends the search too, instead of looping for ever.
+        if (!(alam >= alamin) || !(alam > 0.0)) {
+            x = xold;
+            return Success;
+        }
+        if (fret <= fold + kSufficientDecrease * alam * slope)
+            return Success;
+
+        double tmplam = 0.0;
+        if (firstBacktrack) {
+            // minimum of the quadratic through f(0), f'(0) and f(1)
+            tmplam = -slope / (2.0 * (fret - fold - slope));
+            firstBacktrack = false;
+        } else {
+            // minimum of the cubic through f(0), f'(0) and the last two trials
+            const double rhs1 = fret - fold - alam * slope;
+            const double rhs2 = f2 - fold - alam2 * slope;
+            const double a = (rhs1 / (alam * alam) - rhs2 / (alam2 * alam2)) / (alam - alam2);
+            const double b =
+                (-alam2 * rhs1 / (alam * alam) + alam * rhs2 / (alam2 * alam2)) / (alam - alam2);
+            if (a == 0.0) {
+                tmplam = -slope / (2.0 * b);
+            } else {
+                const double disc = b * b - 3.0 * a * slope;
+                if (disc < 0.0)
+                    tmplam = 0.5 * alam;
+                else if (b <= 0.0)
+                    tmplam = (-b + std::sqrt(disc)) / (3.0 * a);
+                else
+                    tmplam = -slope / (b + std::sqrt(disc));
+            }
+            // at most half the last step; an interpolation that is not a
+            // number (a trial point outside the model's domain) halves it
+            if (!(tmplam <= 0.5 * alam))
+                tmplam = 0.5 * alam;
+        }
+        alam2 = alam;
+        f2 = fret;
+        // at least a tenth of the last step, so the search cannot stall
+        alam = tmplam > 0.1 * alam ? tmplam : 0.1 * alam;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "evaluation/CTuple.h"
+
+#include <cstdint>
+#include <memory>
+
+class CLogFile;
+
+// Finds the parameters of a model function that minimise the s-square, the
+// (optionally weighted) sum of squared deviations from a set of data points,
+// by a quasi-Newton method with BFGS updates and a backtracking line search.
+//
+// Order of use: set m_pLog and m_bWeighted; RegisterData; RegisterFunction;
+// write start values, bounds and bound flags; then GetSSquare and Minimize
+// as often as needed.
+class CFitModule {
+public:
+    // Model value at the abscissa *pX for the *pnParams parameters.
+    using ModelFunction = double (*)(const double* pX, const std::int32_t* pnParams,
+                                     const double* pParams);
+    // Partial derivatives of the model value by each parameter into pGradient.
+    using GradientFunction = void (*)(const double* pX, const std::int32_t* pnParams,
+                                      const double* pParams, double* pGradient);
+
+    enum Result : int {
+        NotSetUp = 0,
+        Success = 1,
+        InvalidParameter = 2,
+        InvalidMethod = 5,
+        InconsistentSizes = 6,
+        RoundOff = 7,
+        RangeViolation = 10,
+    };
+
+    CFitModule() = default;
+    CFitModule(const CFitModule&) = delete;
+    CFitModule& operator=(const CFitModule&) = delete;
+
+    // Registers the four-parameter stability model; returns the number of
+    // parameters (4), or 0 when the arrays cannot be allocated.
+    int RegisterFunction();
+    // Any model with its analytic gradient; returns nParams, or 0 on failure.
+    int RegisterFunction(ModelFunction pfnModel, GradientFunction pfnGradient,
+                         std::int32_t nParams);
+    // Copies n abscissae, values and weights (an absent array leaves zeros).
+    // Returns m_nParams.
+    int RegisterData(std::int32_t n, const double* x, const double* y, const double* w);
+
+    // s-square for pParams (null: m_pParams); false, with dOut untouched,
+    // while the module is not set up.
+    bool GetSSquare(double& dOut, const double* pParams = nullptr) const;
+    // Gradient of the s-square by the parameters into pOut (m_nParams values).
+    bool GetSSquareGradient(double* pOut, const double* pParams = nullptr) const;
+
+    // Minimises from m_pParams and writes the result back; *pIterations gets
+    // the index of the last iteration started. Returns a Result code.
+    int Minimize(std::int32_t* pIterations, double dGTol);
+
+    CLogFile* m_pLog = nullptr; // not owned; null keeps the module silent
+    std::int32_t m_bWeighted = 0;
+    std::int32_t m_nParams = 0;
+    std::int32_t m_nData = 0;
+    std::unique_ptr<double[]> m_pParams;
+    std::unique_ptr<double[]> m_pBounds; // lower at 2j, upper at 2j + 1
+    std::unique_ptr<std::int32_t[]> m_pBounded;
+    std::unique_ptr<double[]> m_pX;
+    std::unique_ptr<double[]> m_pY;
+    std::unique_ptr<double[]> m_pW;
+    double m_dSSquare = -1.0; // of the last accepted point; -1 while there is none
+    ModelFunction m_pfnModel = nullptr;
+    GradientFunction m_pfnGradient = nullptr;
+
+private:
+    bool IsSetUp() const;
+    double SSquare(const CTuple& p) const;
+    CTuple SSquareGradient(const CTuple& p) const;
+    int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);
+    int LineSearch(const CTuple& xold, double fold, const CTuple& g, CTuple& xi, CTuple& x,
+                   double& fret, double stpmax) const;
+    void Report(int nResult) const;
+};

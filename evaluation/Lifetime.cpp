@@ -1,0 +1,228 @@
+#include "data/CA1TimeSeries.h"
+#include "evaluation/ModelLifetimeSearch.h"
+#include "infra/CNumber.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Stands for an unbounded time: the largest double divided by 1000.
+constexpr double kUnboundedSteps = 1.7976931348623156e+305;
+
+// Only a positive, finite tolerance describes a region the astigmatism can
+// leave; anything else comes from inputs such as an energy of 0 or below.
+bool IsValidTolerance(double dTolerance) {
+    return std::isfinite(dTolerance) && dTolerance > 0.0;
+}
+
+// Without a positive period no time span can be turned into image steps or
+// back; the model search then runs in image steps from zero distance.
+bool IsValidPeriod(double dPeriod) {
+    return std::isfinite(dPeriod) && dPeriod > 0.0;
+}
+
+double StartSteps(double dSeconds, double dPeriod) {
+    if (!IsValidPeriod(dPeriod))
+        return 0.0;
+    const double steps = dSeconds / dPeriod;
+    return std::isfinite(steps) ? steps : 0.0;
+}
+
+// The two ways the tolerance can miss the range of the characteristic
+// function differ only in these words.
+struct OUTOFRANGE {
+    const char* comparison; // "smaller" or "larger"
+    const char* extreme;    // "smallest" or "largest"
+    const char* advice[2];  // advice lines; the second may be null
+};
+
+constexpr OUTOFRANGE kBelowRange = {
+    "smaller",
+    "smallest",
+    {"         - Try to record the series with a significantly higher acquisition rate.", nullptr}};
+constexpr OUTOFRANGE kAboveRange = {
+    "larger",
+    "largest",
+    {"         - Try to record the series over a significantly longer time.",
+     "         - Evaluate the lifetime by extrapolation with a model function."}};
+
+} // namespace
+
+void CA1TimeSeries::EvaluateLifetime(double dTolerance) {
+    m_nLifetimeState = 0;
+    if (!IsValidTolerance(dTolerance)) {
+        LogMessage("ERROR: Lifetime evaluation failed. The astigmatism tolerance is not a positive "
+                   "number; check the electron energy, the target resolution and the phase limit.");
+        m_dTolerance = 0.0;
+        m_dLifetime = 0.0;
+        m_nLifetimeState = -3;
+        return;
+    }
+    // a crossing needs at least two points of the function
+    if (m_CFuncData.size() < 2) {
+        LogMessage(
+            "ERROR: Lifetime evaluation failed. Missing data of the characteristic function.");
+        m_dTolerance = dTolerance;
+        m_dLifetime = 0.0;
+        m_nLifetimeState = -3;
+        return;
+    }
+
+    const double a2 = dTolerance * dTolerance;
+    double fmin = m_CFuncData.front().dX + m_CFuncData.front().dY;
+    double fmax = fmin;
+    double tmin = m_CFuncData.front().nImage * m_dPeriod;
+    double tmax = tmin;
+    for (const A1SAMPLE& record : m_CFuncData) {
+        const double f = record.dX + record.dY;
+        const double t = record.nImage * m_dPeriod;
+        fmin = std::min(fmin, f);
+        fmax = std::max(fmax, f);
+        tmin = std::min(tmin, t);
+        tmax = std::max(tmax, t);
+    }
+
+    const OUTOFRANGE* outside = nullptr;
+    double edge = 0.0;
+    if (a2 < fmin) {
+        outside = &kBelowRange;
+        edge = fmin;
+        m_dLifetime = tmin;
+        m_nLifetimeState = -1;
+    } else if (a2 > fmax) {
+        outside = &kAboveRange;
+        edge = fmax;
+        m_dLifetime = tmax;
+        m_nLifetimeState = -2;
+    }
+    if (outside) {
+        LogMessage("Warning: Lifetime could not be determined from the characteristic function.");
+        LogMessage(
+            FormatC("         - The squared astigmatism tolerance of %.3f nm\u00B2 is %s than", a2,
+                    outside->comparison));
+        LogMessage(
+            FormatC("           the %s value of the characteristic function (%.3f nm\u00B2).",
+                    outside->extreme, edge));
+        for (const char* advice : outside->advice) {
+            if (advice)
+                LogMessage(advice);
+        }
+        m_dTolerance = dTolerance;
+        return;
+    }
+
+    LogMessage("Lifetime evaluation directly from the characteristic function:");
+    LogMessage(FormatC("- Astigmatism tolerance: %.3f nm.", dTolerance));
+    m_dTolerance = dTolerance;
+    // No interpolation: the lifetime is the first measured time span that
+    // reaches the tolerance, a multiple of the period.
+    for (const A1SAMPLE& record : m_CFuncData) {
+        if (record.dX + record.dY >= a2) {
+            m_dLifetime = record.nImage * m_dPeriod;
+            m_nLifetimeState = 1;
+            LogMessage(FormatC("- Lifetime: %.1f s.", m_dLifetime));
+            return;
+        }
+    }
+    // only values that are not numbers can slip through both range tests
+    LogMessage(
+        "ERROR: Lifetime evaluation failed. The characteristic function holds invalid values.");
+    m_dLifetime = 0.0;
+    m_nLifetimeState = -3;
+}
+
+double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
+    if (m_nModelState != 1)
+        return 0.0;
+    if (!IsValidTolerance(dTolerance)) {
+        LogMessage("ERROR: Lifetime evaluation from the model function failed. The astigmatism "
+                   "tolerance is not a positive number.");
+        m_dModelLifetime = 0.0;
+        m_nModelLifetimeState = -3;
+        return 0.0;
+    }
+    const bool validPeriod = IsValidPeriod(m_dPeriod);
+    const double t0 = validPeriod ? m_dPeriod : 0.0;
+    m_dModelLifetime = m_dLifetime;
+
+    const ModelParameters model = {m_dModelDi, m_dModelDa, m_dModelTc, m_dModelS};
+    const MODELCROSSING crossing =
+        SearchModelCrossing(model, dTolerance * dTolerance, StartSteps(m_dLifetime, m_dPeriod));
+    m_dModelLifetime = t0 * crossing.dSteps;
+    if (!crossing.bFound) {
+        // m_dModelLifetime keeps the end of the search range: a finite time
+        // span that the diagrams and exports can still show, and a lower
+        // bound of the lifetime
+        m_nModelLifetimeState = -2;
+        LogMessage("Warning: Lifetime could not be determined from the model function.");
+        LogMessage(FormatC("         - The model stays below the squared astigmatism tolerance of "
+                           "%.3f nm\u00B2",
+                           dTolerance * dTolerance));
+        LogMessage(FormatC("           up to the end of the search at %.1f s.", m_dModelLifetime));
+        return crossing.dSteps;
+    }
+    m_nModelLifetimeState = 1;
+    LogMessage("Lifetime evaluation from the model function:");
+    LogMessage(FormatC("- Astigmatism tolerance: %.3f nm.", dTolerance));
+    LogMessage(FormatC("- Lifetime: %.1f s.", m_dModelLifetime));
+    if (!validPeriod) {
+        LogMessage(FormatC("Warning: The image recording period is not positive; the lifetime of "
+                           "%.1f image steps cannot be given in seconds.",
+                           crossing.dSteps));
+    }
+    return crossing.dSteps;
+}
+
+double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
+    if (m_nModelState != 1 || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
+        return 0.0;
+    const ModelParameters randomWalk = {m_dModelDi, m_dModelDa, m_dModelTc, 0.0};
+    const MODELCROSSING crossing = SearchModelCrossing(randomWalk, dTolerance * dTolerance,
+                                                       StartSteps(m_dModelLifetime, m_dPeriod));
+    if (crossing.bFound)
+        return m_dPeriod * crossing.dSteps;
+    // Without drift and without a constant walk the model may stay within
+    // the tolerance for ever: an unbounded time, as the probability
+    // lifetimes give it.
+    return std::min(kUnboundedSteps * m_dPeriod, std::numeric_limits<double>::max());
+}
+
+std::string CA1TimeSeries::GetLifetimeText() const {
+    switch (m_nLifetimeState) {
+    case 0:
+        return "No evaluation present.";
+    case 1:
+        return FormatC("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", m_dLifetime,
+                       m_dTolerance);
+    case -1:
+        return FormatC("Estimated lifetime is below the shortest timespan (%.1f s). Astigmatism "
+                       "tolerance: %.3f nm",
+                       m_dLifetime, m_dTolerance);
+    case -2:
+        return FormatC("Estimated lifetime is above the longest timespan (%.1f s). Astigmatism "
+                       "tolerance: %.3f nm",
+                       m_dLifetime, m_dTolerance);
+    case -3:
+        return "Error during evaluation.";
+    default:
+        return "Unknown state.";
+    }
+}
+
+std::string CA1TimeSeries::GetModelLifetimeText() const {
+    if (m_nModelState == 0)
+        return "No evaluation present.";
+    if (m_nModelState != 1)
+        return "Unknown state.";
+    if (m_nModelLifetimeState == -3)
+        return "Error during evaluation.";
+    if (m_nModelLifetimeState == -2) {
+        return FormatC("Estimated lifetime is above the search range of the model (%.1f s). "
+                       "Astigmatism tolerance: %.3f nm",
+                       m_dModelLifetime, m_dTolerance);
+    }
+    return FormatC("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", m_dModelLifetime,
+                   m_dTolerance);
+}

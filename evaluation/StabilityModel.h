@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// The stability model of the characteristic function over k image steps,
+// parameters (Di, Da, tc, s):
+//   f(k) = s^2 k^2 + 2k (Di^2 + Da^2 exp(-k / tc))
+// in the calling form of the fit module: the abscissa and the parameter count
+// by pointer, then the parameter array.
+double StabilityModelValue(const double* pK, const std::int32_t* pnParams, const double* pParams);
+
+// Partial derivatives of StabilityModelValue by Di, Da, tc and s into pGradient.
+void StabilityModelGradient(const double* pK, const std::int32_t* pnParams, const double* pParams,
+                            double* pGradient);

@@ -1,0 +1,201 @@
+#include "LogCapture.h"
+#include "evaluation/CFitModule.h"
+#include "evaluation/CTuple.h"
+#include "evaluation/StabilityModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr double kGTol = 2.220446049250313e-15;
+
+// f(x) = a + b x: a two-parameter model whose s-square is a plain quadratic.
+double LineModel(const double* pX, const std::int32_t*, const double* p) {
+    return p[0] + p[1] * *pX;
+}
+
+void LineGradient(const double* pX, const std::int32_t*, const double* p, double* pGradient) {
+    (void)p;
+    pGradient[0] = 1.0;
+    pGradient[1] = *pX;
+}
+
+std::vector<double> ModelValues(const std::vector<double>& x, const std::vector<double>& params) {
+    std::vector<double> y;
+    const std::int32_t n = 4;
+    for (double k : x)
+        y.push_back(StabilityModelValue(&k, &n, params.data()));
+    return y;
+}
+
+} // namespace
+
+TEST(CTuple, ElementWiseDotAndMatrixProducts) {
+    const double a[] = {1.0, -2.0, 3.0};
+    const double b[] = {4.0, 5.0};
+    const CTuple ta(a, 3);
+    const CTuple tb(b, 2);
+    EXPECT_DOUBLE_EQ(ta.Dot(tb), 1.0 * 4.0 - 2.0 * 5.0); // over the shorter length
+    const CTuple sum = ta + tb;
+    ASSERT_EQ(sum.Size(), 3u);
+    EXPECT_DOUBLE_EQ(sum[1], 3.0);
+    EXPECT_DOUBLE_EQ(sum[2], 3.0); // beyond the second operand: unchanged
+    EXPECT_DOUBLE_EQ((-ta).Abs().Max(2.5)[0], 2.5);
+    EXPECT_DOUBLE_EQ(ta.Quotient(tb)[0], 0.25);
+    EXPECT_DOUBLE_EQ(ta.MaxElement(), 3.0);
+    // result_j = sum_i a_i M[i n + j]
+    const std::vector<double> matrix = {1, 2, 0, 0, 1, 0, 0, 0, 2};
+    const CTuple product = ta.MatrixProduct(matrix);
+    EXPECT_DOUBLE_EQ(product[0], 1.0);
+    EXPECT_DOUBLE_EQ(product[1], 2.0 - 2.0);
+    EXPECT_DOUBLE_EQ(product[2], 6.0);
+    const double broken[] = {1.0, std::nan(""), 0.5};
+    EXPECT_TRUE(std::isnan(CTuple(broken, 3).MaxElement()));
+}
+
+TEST(CFitModule, SSquareUnweightedAndWeighted) {
+    CFitModule module;
+    const double x[] = {1.0, 2.0, 3.0};
+    const double y[] = {1.0, 2.0, 2.0};
+    const double w[] = {1.0, 1.0, 2.0};
+    EXPECT_EQ(module.RegisterData(3, x, y, w), 0);
+    EXPECT_EQ(module.RegisterFunction(), 4);
+    // all parameters 0: the model is 0 and the residuals are 1, 2, 2
+    double s = -5.0;
+    ASSERT_TRUE(module.GetSSquare(s));
+    EXPECT_DOUBLE_EQ(s, 9.0);
+    module.m_bWeighted = 1;
+    ASSERT_TRUE(module.GetSSquare(s));
+    EXPECT_DOUBLE_EQ(s, 3.25);
+}
+
+TEST(CFitModule, GradientMatchesFiniteDifferences) {
+    const std::vector<double> x = {1, 2, 3, 5, 8, 13};
+    const std::vector<double> y = {1.1, 2.0, 3.5, 4.1, 7.0, 9.0};
+    const std::vector<double> w = {1, 2, 1, 3, 1, 0.5};
+    for (int weighted = 0; weighted < 2; ++weighted) {
+        CFitModule module;
+        module.m_bWeighted = weighted;
+        module.RegisterData(6, x.data(), y.data(), w.data());
+        module.RegisterFunction();
+        const double params[] = {0.4, 0.9, 4.0, 0.1};
+        double gradient[4];
+        ASSERT_TRUE(module.GetSSquareGradient(gradient, params));
+        for (int j = 0; j < 4; ++j) {
+            double up[4] = {params[0], params[1], params[2], params[3]};
+            double down[4] = {params[0], params[1], params[2], params[3]};
+            const double h = 1e-6;
+            up[j] += h;
+            down[j] -= h;
+            double sUp = 0.0, sDown = 0.0;
+            module.GetSSquare(sUp, up);
+            module.GetSSquare(sDown, down);
+            EXPECT_NEAR(gradient[j], (sUp - sDown) / (2 * h), 1e-5 * (1 + std::fabs(gradient[j])))
+                << "parameter " << j << ", weighted " << weighted;
+        }
+    }
+}
+
+TEST(CFitModule, TcGradientVanishesAtZeroCorrelationTime) {
+    const double k = 3.0;
+    const std::int32_t n = 4;
+    const double params[] = {0.5, 1.0, 0.0, 0.1};
+    double gradient[4];
+    StabilityModelGradient(&k, &n, params, gradient);
+    EXPECT_EQ(gradient[2], 0.0);
+    EXPECT_DOUBLE_EQ(StabilityModelValue(&k, &n, params), 0.01 * 9 + 6 * 0.25);
+}
+
+TEST(CFitModule, NotSetUpAndInvalidCallsAreReported) {
+    LogCapture log;
+    CFitModule module;
+    module.m_pLog = log.Log();
+    std::int32_t iterations = -1;
+    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::NotSetUp);
+    double s = 7.0;
+    EXPECT_FALSE(module.GetSSquare(s));
+    EXPECT_EQ(s, 7.0);
+
+    EXPECT_EQ(module.RegisterData(0, nullptr, nullptr, nullptr), 0);
+    module.RegisterFunction();
+    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::NotSetUp);
+
+    const double x[] = {1.0};
+    module.RegisterData(1, x, x, x);
+    module.m_pParams.reset();
+    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::InvalidParameter);
+
+    const std::vector<std::string> expected = {
+        "ERROR: s-square minimization failed because the module is not properly set up.",
+        "ERROR: Failed to register data, invalid parameters.",
+        "ERROR: s-square minimization failed because the module is not properly set up.",
+        "ERROR: Minimization routine called with invalid parameter."};
+    EXPECT_EQ(log.Lines(), expected);
+}
+
+TEST(CFitModule, ExactStartValuesStayUnchanged) {
+    const std::vector<double> generating = {0.5, 1.0, 6.0, 0.05};
+    std::vector<double> x;
+    for (int k = 1; k <= 20; ++k)
+        x.push_back(k);
+    const std::vector<double> y = ModelValues(x, generating);
+    const std::vector<double> w(x.size(), 1.0);
+    CFitModule module;
+    module.m_bWeighted = 1;
+    module.RegisterData(20, x.data(), y.data(), w.data());
+    module.RegisterFunction();
+    for (int j = 0; j < 4; ++j)
+        module.m_pParams[j] = generating[j];
+    std::int32_t iterations = -1;
+    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
+    EXPECT_EQ(iterations, 0);
+    EXPECT_EQ(module.m_dSSquare, 0.0);
+    for (int j = 0; j < 4; ++j)
+        EXPECT_EQ(module.m_pParams[j], generating[j]);
+}
+
+TEST(CFitModule, BoundedParameterLeavingItsRange) {
+    // s-square (a - 10)^2 + (a + b - 10)^2, minimum at a = 10, b = 0; the
+    // first line search lands at a = 7.7
+    const double x[] = {0.0, 1.0};
+    const double y[] = {10.0, 10.0};
+    for (double upper : {1.0, 100.0}) {
+        LogCapture log;
+        CFitModule module;
+        module.m_pLog = log.Log();
+        module.RegisterData(2, x, y, nullptr);
+        module.RegisterFunction(&LineModel, &LineGradient, 2);
+        module.m_pBounds[0] = -upper;
+        module.m_pBounds[1] = upper;
+        module.m_pBounded[0] = 1;
+        std::int32_t iterations = 0;
+        const int result = module.Minimize(&iterations, kGTol);
+        if (upper == 1.0) {
+            EXPECT_EQ(result, CFitModule::RangeViolation);
+            EXPECT_GT(module.m_pParams[0], 1.0); // the out-of-range point comes back
+            ASSERT_EQ(log.Lines().size(), 1u);
+            EXPECT_EQ(log.Lines()[0], "ERROR: Range violation during s-square minimization.");
+        } else {
+            EXPECT_EQ(result, CFitModule::Success);
+            EXPECT_NEAR(module.m_pParams[0], 10.0, 1e-9);
+            EXPECT_NEAR(module.m_pParams[1], 0.0, 1e-9);
+            EXPECT_TRUE(log.Lines().empty());
+        }
+    }
+}
+
+TEST(CFitModule, StartThatIsNotANumberEnds) {
+    const double x[] = {1.0, 2.0, 3.0};
+    const double y[] = {1.0, 2.0, 3.0};
+    CFitModule module;
+    module.RegisterData(3, x, y, nullptr);
+    module.RegisterFunction();
+    module.m_pParams[1] = std::numeric_limits<double>::quiet_NaN();
+    std::int32_t iterations = 0;
+    EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
+    EXPECT_TRUE(std::isnan(module.m_dSSquare));
+}

@@ -15,6 +15,16 @@
 
 namespace {
 
+CLogFile* g_pQtMessageLog = nullptr;
+
+// Qt's own notes (a missing runtime folder, font lookups) are no results of
+// the program: they go to the program log as debug records, so that --quiet
+// keeps stderr silent and --debug-level shows them.
+void ForwardQtMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (g_pQtMessageLog)
+        g_pQtMessageLog->WriteDebug("Qt: " + message.toStdString(), 1);
+}
+
 // Diagrams are rendered without a window; without a display Qt's offscreen
 // platform serves. A platform the user chose stays.
 void ChooseQtPlatform() {
@@ -57,6 +67,8 @@ int main(int argc, char** argv) {
     // Qt must not see our arguments: it would take options such as
     // "-platform" for its own.
     ChooseQtPlatform();
+    g_pQtMessageLog = &log;
+    qInstallMessageHandler(ForwardQtMessage);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QGuiApplication application(qtArgc, qtArgv);

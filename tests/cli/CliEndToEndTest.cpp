@@ -87,12 +87,17 @@ TEST(CliEndToEnd, SimulatedLogGivesTheSameReportTwice) {
     EXPECT_EQ(quiet.strOut, first.strOut);
 }
 
-// A random walk with drift, Da = 0, 4000 images. The drift estimate carries
-// the random walk's displacement over the record, Di / sqrt(N) = 0.0008 nm
-// per image per component, 8 % of s; the tolerance of 30 % is about four of
-// these standard errors. Di follows from the short distances, which 4000
-// images pin down to a few per cent; 20 % leaves room for the part of the
-// random walk that the fit may give to the Da term.
+// A random walk with drift, Da = 0, 4000 images.
+// - The drift estimate carries the random walk's displacement over the
+//   record, Di / sqrt(N) = 0.0008 nm per image per component, 8 % of s; the
+//   tolerance of 30 % is about four of these standard errors.
+// - The strength of the random walk follows from the short distances, which
+//   4000 images pin down to about 2 % (eight simulation seeds gave 0.0501 to
+//   0.0532 nm); the tolerance is 15 %. The model cannot tell a constant
+//   random walk from a decaying one whose tc is as long as the extracted
+//   span: some seeds give Di ~ 0 and Da ~ 0.05 nm with tc of several hundred
+//   s. What the data fix is D^2 at short spans, Di^2 + Da^2, which is checked
+//   here against the simulated Di.
 TEST(CliEndToEnd, FitRecoversDiAndDriftOfASimulatedRandomWalk) {
     TempDir dir;
     const std::string log = dir.File("walk.log");
@@ -106,8 +111,9 @@ TEST(CliEndToEnd, FitRecoversDiAndDriftOfASimulatedRandomWalk) {
     const std::string model = ReadFileBytes(out + "/walk-s001-model.dat");
     ASSERT_EQ(model.size(), 8044u);
     const double di = Float32At(model, 8);
+    const double da = Float32At(model, 12);
     const double s = Float32At(model, 20);
-    EXPECT_NEAR(di / 0.05, 1.0, 0.2) << "Di = " << di;
+    EXPECT_NEAR(std::hypot(di, da) / 0.05, 1.0, 0.15) << "Di = " << di << ", Da = " << da;
     EXPECT_NEAR(s / 0.01, 1.0, 0.3) << "s = " << s;
 }
 

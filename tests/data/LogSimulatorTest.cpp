@@ -1,4 +1,7 @@
 #include "data/LogSimulator.h"
+#include "data/C1A1LogReader.h"
+#include "data/CA1SeriesList.h"
+#include "data/ORVEXLogReader.h"
 #include "infra/CLogFile.h"
 #include "support/TestSupport.h"
 
@@ -180,4 +183,51 @@ TEST(LogSimulator, ReportsAFileThatCannotBeWritten) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].rfind("ERROR: Cannot simulate the log. ", 0), 0u);
     EXPECT_EQ(ReadFileBytes(dir.File("log")), "");
+}
+
+TEST(LogSimulator, ReadersRecoverTheSimulatedValues) {
+    TempDir dir;
+    CLogFile log;
+    log.SetSink([](const std::string&) {});
+    SIMULATIONSETTINGS settings;
+    settings.nImages = 40;
+    settings.dPeriod = 0.5;
+    settings.dDi = 0.3;
+    settings.dDrift = 0.05;
+    settings.dNoise = 0.02;
+    settings.nSeed = 4;
+    // The first recording's values are the first the generator gives.
+    CSimulationRandom random(settings.nSeed);
+    const auto values = SimulateAstigmatism(settings, random);
+
+    settings.nRecordings = 2;
+    ASSERT_TRUE(WriteSimulatedLog(dir.File("c1a1.log"), settings, nullptr));
+    CA1SeriesList c1a1;
+    ASSERT_EQ(ImportC1A1Log(dir.File("c1a1.log"), log, 1, 0.0, c1a1), 2);
+    const CA1TimeSeries& first = c1a1[0];
+    ASSERT_EQ(first.m_Samples.size(), 40u);
+    EXPECT_DOUBLE_EQ(first.m_dPeriod, 0.5);
+    for (std::size_t n = 0; n < values.size(); ++n) {
+        EXPECT_EQ(first.m_Samples[n].nImage, static_cast<std::int32_t>(n + 1));
+        // Magnitude to 0.001 nm, angle to 0.01 degree.
+        EXPECT_NEAR(first.m_Samples[n].dX, values[n][0], 0.001) << "image " << n + 1;
+        EXPECT_NEAR(first.m_Samples[n].dY, values[n][1], 0.001) << "image " << n + 1;
+    }
+    EXPECT_EQ(c1a1[1].m_Samples.size(), 40u);
+
+    settings.format = SimulatedLogFormat::ORVEX;
+    settings.nRecordings = 1;
+    ASSERT_TRUE(WriteSimulatedLog(dir.File("orvex.dat"), settings, nullptr));
+    CA1SeriesList orvex;
+    ASSERT_EQ(ImportORVEXLog(dir.File("orvex.dat"), log, 1, 0.0, orvex), 1);
+    const CA1TimeSeries& table = orvex[0];
+    ASSERT_EQ(table.m_Samples.size(), 40u);
+    for (std::size_t n = 0; n < values.size(); ++n) {
+        EXPECT_NEAR(table.m_Samples[n].dX, values[n][0], 1e-5);
+        EXPECT_NEAR(table.m_Samples[n].dY, values[n][1], 1e-5);
+        EXPECT_EQ(table.m_Samples[n].dErrX, 0.02);
+    }
+    // The table's file times span the 39 intervals between the images, in
+    // whole seconds; the reader divides the span by the number of images.
+    EXPECT_EQ(table.m_nStopTime - table.m_nStartTime, 20);
 }

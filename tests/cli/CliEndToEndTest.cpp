@@ -149,6 +149,12 @@ TEST(CliEndToEnd, OutputFolderHoldsEveryFileOfEverySeries) {
     EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s001-time.txt"));
     EXPECT_TRUE(Contains(noFit.strErr, "has no fitted model (--no-fit): its model and "
                                        "probability files are not written."));
+
+    const CLIRUN beyond = RunCli(dir, {"evaluate", "--no-fit", "--series", "3", log});
+    EXPECT_EQ(beyond.nStatus, 1);
+    EXPECT_EQ(beyond.strOut, "");
+    EXPECT_TRUE(Contains(beyond.strErr, "ERROR: File [" + log +
+                                            "] holds only 2 series; series 3 is not evaluated."));
 }
 
 TEST(CliEndToEnd, SeveralFilesOfBothFormats) {

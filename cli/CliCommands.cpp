@@ -10,6 +10,7 @@
 #include "infra/CTextFile.h"
 #include "report/StabilityReport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -63,11 +64,11 @@ bool HoldsORVEXHeader(const std::string& path) {
     return false;
 }
 
-int ImportLog(const std::string& path, LogFormatChoice format, const EVALUATEOPTIONS& options,
-              CLogFile& log, CA1SeriesList& list) {
+int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile& log,
+              CA1SeriesList& list) {
     const std::int32_t nMirrorY = options.bMirrorY ? -1 : 1;
-    const bool bORVEX = format == LogFormatChoice::ORVEX ||
-                        (format == LogFormatChoice::Auto && HoldsORVEXHeader(path));
+    const bool bORVEX = options.format == LogFormatChoice::ORVEX ||
+                        (options.format == LogFormatChoice::Auto && HoldsORVEXHeader(path));
     if (bORVEX)
         return ImportORVEXLog(path, log, nMirrorY, options.dRotationDeg, list);
     return ImportC1A1Log(path, log, nMirrorY, options.dRotationDeg, list);
@@ -176,7 +177,7 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
     std::map<std::string, int> stemsUsed;
     for (const std::string& path : options.files) {
         CA1SeriesList list;
-        const int added = ImportLog(path, options.format, options, log, list);
+        const int added = ImportLog(path, options, log, list);
         if (added == kImportOpenFailed) {
             status = kExitFailure;
             continue;

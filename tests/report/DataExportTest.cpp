@@ -77,7 +77,7 @@ std::string Export(CA1TimeSeries& series, ExportFunction function, const TempDir
 }
 
 std::vector<std::string> DataRows(const std::string& table, std::size_t headLines) {
-    std::vector<std::string> lines = SplitCrLfLines(table);
+    std::vector<std::string> lines = SplitCrLf(table);
     EXPECT_EQ(lines.back(), ""); // the last row ends with CR LF too
     lines.pop_back();
     return std::vector<std::string>(lines.begin() + static_cast<long>(headLines), lines.end());
@@ -102,16 +102,16 @@ TEST(DataExport, GoldenFilesAndSuccessReports) {
     for (const EXPORTCASE& test : kCases) {
         SCOPED_TRACE(test.pszGolden);
         TempDir dir;
-        CLogCapture capture;
+        LogCapture capture(1);
         CA1TimeSeries series = MakeEvaluatedSeries();
-        series.m_pLog = &capture.Log();
+        series.m_pLog = capture.Log();
         const std::string path = dir.File(test.pszGolden);
         ExpectMatchesGolden(Export(series, test.function, dir, test.pszGolden), test.pszGolden);
         const std::vector<std::string> expected = {
             Debug("Opening file [" + path + test.pszOpening),
             Debug(test.pszSuccess + path + "]."),
         };
-        EXPECT_EQ(capture.Records(), expected);
+        EXPECT_EQ(capture.Lines(), expected);
         EXPECT_EQ(FilesIn(dir.Path()), 1u); // no temporary file left behind
     }
 }
@@ -140,7 +140,7 @@ TEST(DataExport, TimeTableRows) {
     CA1TimeSeries series = MakeEvaluatedSeries();
     series.m_dPeriod = 2.0;
     const std::string table = Export(series, &CA1TimeSeries::ExportTimeTable, dir);
-    const std::vector<std::string> lines = SplitCrLfLines(table);
+    const std::vector<std::string> lines = SplitCrLf(table);
     EXPECT_EQ(lines[0], "# Tessaric - Exported astigmatism time table");
     EXPECT_EQ(lines[1], "# - input file: /data/logs/run1.log");
     EXPECT_EQ(lines[2], "# - used lines of the log file: 10 - 16");
@@ -160,7 +160,7 @@ TEST(DataExport, EmptySeriesGivesHeadersOnly) {
     TempDir dir;
     CA1TimeSeries series;
     const std::string table = Export(series, &CA1TimeSeries::ExportTimeTable, dir, "t.txt");
-    EXPECT_EQ(SplitCrLfLines(table).size(), 5u); // four lines and the empty rest
+    EXPECT_EQ(SplitCrLf(table).size(), 5u); // four lines and the empty rest
     const std::string data = Export(series, &CA1TimeSeries::ExportTimeData, dir, "t.dat");
     ASSERT_EQ(data.size(), 8u);
     EXPECT_EQ(Int32At(data, 0), 0);
@@ -171,7 +171,7 @@ TEST(DataExport, CharacteristicFunctionTableSumsXAndY) {
     TempDir dir;
     CA1TimeSeries series = MakeEvaluatedSeries();
     const std::string table = Export(series, &CA1TimeSeries::ExportCFuncTable, dir);
-    const std::vector<std::string> lines = SplitCrLfLines(table);
+    const std::vector<std::string> lines = SplitCrLf(table);
     EXPECT_EQ(lines[2], "# - extrapolated measurement error: 0.012 nm");
     EXPECT_EQ(lines[3], "timespan t [s];    f(t) [nm^2];  Var(f) [nm^4]");
     const std::vector<std::string> rows = DataRows(table, 4);
@@ -185,7 +185,7 @@ TEST(DataExport, ModelTableHas501RowsFromZero) {
     TempDir dir;
     CA1TimeSeries series = MakeEvaluatedSeries();
     const std::string table = Export(series, &CA1TimeSeries::ExportModelTable, dir);
-    const std::vector<std::string> lines = SplitCrLfLines(table);
+    const std::vector<std::string> lines = SplitCrLf(table);
     EXPECT_EQ(lines[2], "# - evaluation time step: t0 = 0.5 s");
     EXPECT_EQ(lines[3],
               "# - fitted parameters: Di = 0.08 nm, Da = 0.05 nm, tc = 6.15 s, s = 0.004 nm");
@@ -208,7 +208,7 @@ TEST(DataExport, ProbabilityTableStartsCertain) {
     TempDir dir;
     CA1TimeSeries series = MakeEvaluatedSeries();
     const std::string table = Export(series, &CA1TimeSeries::ExportProbTable, dir);
-    const std::vector<std::string> lines = SplitCrLfLines(table);
+    const std::vector<std::string> lines = SplitCrLf(table);
     EXPECT_EQ(lines[2], "# - electron energy: E = 300.0 keV");
     EXPECT_EQ(lines[3], "# - target resolution: dinfo = 1.00 A");
     EXPECT_EQ(lines[4], "# - astigmatism tolerance: a = 1.270 nm");
@@ -288,14 +288,14 @@ TEST(DataExport, NotReadyWritesNothing) {
         // data are not.
         for (int variant = 0; variant < (test.bNeedsModel ? 2 : 1); ++variant) {
             TempDir dir;
-            CLogCapture capture;
+            LogCapture capture(1);
             CA1TimeSeries series = MakeEvaluatedSeries();
-            series.m_pLog = &capture.Log();
+            series.m_pLog = capture.Log();
             series.m_nModelState = 0;
             if (variant == 0)
                 series.m_nCFuncState = 0;
             EXPECT_FALSE((series.*test.function)(dir.File("out")));
-            EXPECT_EQ(capture.Records(), std::vector<std::string>{test.pszNotReady});
+            EXPECT_EQ(capture.Lines(), std::vector<std::string>{test.pszNotReady});
             EXPECT_EQ(FilesIn(dir.Path()), 0u);
         }
     }
@@ -307,15 +307,15 @@ TEST(DataExport, UncreatableFileReportsOpenFailure) {
         TempDir dir;
         WriteFileBytes(dir.File("plain"), "a regular file");
         const std::string path = dir.File("plain/out");
-        CLogCapture capture;
+        LogCapture capture(1);
         CA1TimeSeries series = MakeEvaluatedSeries();
-        series.m_pLog = &capture.Log();
+        series.m_pLog = capture.Log();
         EXPECT_FALSE((series.*test.function)(path));
         const std::vector<std::string> expected = {
             Debug("Opening file [" + path + test.pszOpening),
             "ERROR: Failed to open file [" + path + test.pszOpenFailure,
         };
-        EXPECT_EQ(capture.Records(), expected);
+        EXPECT_EQ(capture.Lines(), expected);
         EXPECT_EQ(ReadFileBytes(dir.File("plain")), "a regular file");
     }
 }
@@ -328,8 +328,8 @@ TEST(DataExport, FailingPartWayKeepsThePreviousFile) {
         const std::size_t size = Export(series, test.function, dir, "fresh").size();
         const std::string path = dir.File("out");
         WriteFileBytes(path, "previous content");
-        CLogCapture capture;
-        series.m_pLog = &capture.Log();
+        LogCapture capture(1);
+        series.m_pLog = capture.Log();
         {
             // The disk fills up half way through the content.
             WriteLimitGuard limit(size / 2);
@@ -339,7 +339,7 @@ TEST(DataExport, FailingPartWayKeepsThePreviousFile) {
             Debug("Opening file [" + path + test.pszOpening),
             test.pszFailure + path + "].",
         };
-        EXPECT_EQ(capture.Records(), expected);
+        EXPECT_EQ(capture.Lines(), expected);
         EXPECT_EQ(ReadFileBytes(path), "previous content");
         EXPECT_EQ(FilesIn(dir.Path()), 2u); // "fresh" and "out", no temporary file
     }

@@ -46,14 +46,6 @@ CA1TimeSeries MakeEvaluatedSeries() {
     return series;
 }
 
-CLogCapture::CLogCapture() {
-    m_log.m_nDebugLevel = 1;
-    m_log.SetSink([this](const std::string& line) {
-        // "YYYY/MM/DD HH:MM:SS: " precedes every record.
-        m_records.push_back(line.size() >= 21 ? line.substr(21) : line);
-    });
-}
-
 void ExpectMatchesGolden(const std::string& actual, const std::string& name) {
     const std::string path = FixturePath(name);
     const char* update = std::getenv("TESSARIC_UPDATE_GOLDEN");
@@ -75,18 +67,4 @@ std::int32_t Int32At(const std::string& bytes, std::size_t offset) {
 
 float Float32At(const std::string& bytes, std::size_t offset) {
     return std::bit_cast<float>(static_cast<std::uint32_t>(Int32At(bytes, offset)));
-}
-
-std::vector<std::string> SplitCrLfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "data/CA1TimeSeries.h"
-#include "infra/CLogFile.h"
+#include "support/LogCapture.h"
+#include "support/TestSupport.h"
 
 #include <cstdint>
 #include <string>
@@ -12,19 +13,6 @@
 // 0.5 s and the tc of 12.3 image steps put tc at 6.15 s.
 CA1TimeSeries MakeEvaluatedSeries();
 
-// The program log's records without their time stamps, debug records
-// included (level 1).
-class CLogCapture {
-public:
-    CLogCapture();
-    CLogFile& Log() { return m_log; }
-    const std::vector<std::string>& Records() const { return m_records; }
-
-private:
-    CLogFile m_log;
-    std::vector<std::string> m_records;
-};
-
 // Golden files: compares `actual` with tests/fixtures/<name> byte for byte,
 // or rewrites the fixture when TESSARIC_UPDATE_GOLDEN=1 is set.
 void ExpectMatchesGolden(const std::string& actual, const std::string& name);
@@ -33,4 +21,3 @@ void ExpectMatchesGolden(const std::string& actual, const std::string& name);
 std::int32_t Int32At(const std::string& bytes, std::size_t offset);
 float Float32At(const std::string& bytes, std::size_t offset);
 
-std::vector<std::string> SplitCrLfLines(const std::string& text);

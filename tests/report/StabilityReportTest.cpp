@@ -35,7 +35,7 @@ TEST(StabilityReport, WithModelMatchesGoldenAndLayout) {
     const std::string report = BuildStabilityReport(series);
     ExpectMatchesGolden(report, "report_with_model.txt");
 
-    const std::vector<std::string> lines = SplitCrLfLines(report);
+    const std::vector<std::string> lines = SplitCrLf(report);
     ASSERT_EQ(lines.size(), 43u);
     EXPECT_EQ(lines[0], " ");
     EXPECT_EQ(lines[1], " " + std::string(78, '-'));
@@ -60,7 +60,7 @@ TEST(StabilityReport, ModelLifetimeAloneWhenDirectEvaluationReachedTheEnd) {
     CA1TimeSeries series = MakeEvaluatedSeries();
     series.m_nLifetimeState = -2;
     series.m_dLifetime = 10.5; // the longest time span, as state -2 stores it
-    const std::vector<std::string> lines = SplitCrLfLines(BuildStabilityReport(series));
+    const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series));
     EXPECT_EQ(lines[5], "  Estimated lifetime: 60.0 s");
 }
 
@@ -71,8 +71,8 @@ TEST(StabilityReport, DirectOnlyWarnsExactlyWhenTheLifetimeReachesTheRange) {
     ExpectMatchesGolden(atEnd, "report_direct_warning.txt");
 
     const std::string warning = "  Warning: Lifetime exceeds maximum extracted timespan.";
-    const std::vector<std::string> insideLines = SplitCrLfLines(inside);
-    const std::vector<std::string> endLines = SplitCrLfLines(atEnd);
+    const std::vector<std::string> insideLines = SplitCrLf(inside);
+    const std::vector<std::string> endLines = SplitCrLf(atEnd);
     ASSERT_EQ(insideLines.size(), 21u);
     ASSERT_EQ(endLines.size(), 22u);
     EXPECT_EQ(insideLines[5], "  Estimated lifetime: 7.5 s (direct method)");
@@ -109,13 +109,13 @@ TEST(StabilityReport, Headlines) {
 
 TEST(StabilityReport, SavedAsTextFile) {
     TempDir dir;
-    CLogCapture capture;
+    LogCapture capture(1);
     CA1TimeSeries series = MakeEvaluatedSeries();
-    series.m_pLog = &capture.Log();
+    series.m_pLog = capture.Log();
     const std::string path = dir.File("report.txt");
     ASSERT_TRUE(SaveStabilityReport(series, path));
     EXPECT_EQ(ReadFileBytes(path), BuildStabilityReport(series) + "\r\n");
-    EXPECT_EQ(capture.Records().back(),
+    EXPECT_EQ(capture.Lines().back(),
               "DEBUG>  Successfully saved stability report to file [" + path + "].");
 
     series.m_nCFuncState = 0;

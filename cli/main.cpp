@@ -1,9 +1,79 @@
+// tessaric-cli: the evaluation of the window for batches and scripts, and a
+// simulator of logs with a known answer.
+#include "cli/CliCommands.h"
+#include "cli/CliOptions.h"
+#include "infra/CLogFile.h"
 #include "infra/Version.h"
 
-#include <cstdio>
+#include <QGuiApplication>
 
-int main()
-{
-    std::printf("tessaric-cli %s\n", kTessaricVersionText);
-    return 0;
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+CLogFile* g_pQtMessageLog = nullptr;
+
+// Qt's own notes (a missing runtime folder, font lookups) are no results of
+// the program: they go to the program log as debug records, so that --quiet
+// keeps stderr silent and --debug-level shows them.
+void ForwardQtMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (g_pQtMessageLog)
+        g_pQtMessageLog->WriteDebug("Qt: " + message.toStdString(), 1);
+}
+
+// Diagrams are rendered without a window; without a display Qt's offscreen
+// platform serves. A platform the user chose stays.
+void ChooseQtPlatform() {
+    if (std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
+        return;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CLIPARSE parse = ParseCommandLine(arguments);
+    if (!parse.bOk) {
+        std::fprintf(stderr, "%s\n", parse.strError.c_str());
+        return kExitUsage;
+    }
+    const CLIOPTIONS& options = parse.options;
+    switch (options.command) {
+    case CliCommand::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitSuccess;
+    case CliCommand::Version:
+        std::printf("tessaric-cli %s\n", kTessaricVersionText);
+        return kExitSuccess;
+    case CliCommand::Evaluate:
+    case CliCommand::Simulate:
+        break;
+    }
+
+    CLogFile log;
+    if (!ConfigureCliLog(options, log)) {
+        std::fprintf(stderr, "tessaric-cli: cannot open the log file '%s' of option '--log'\n",
+                     options.strLogFile.c_str());
+        return kExitFailure;
+    }
+    if (options.command == CliCommand::Simulate)
+        return RunSimulate(options, log);
+
+    // Qt must not see our arguments: it would take options such as
+    // "-platform" for its own.
+    ChooseQtPlatform();
+    g_pQtMessageLog = &log;
+    qInstallMessageHandler(ForwardQtMessage);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+    // Qt switches LC_NUMERIC to the user's locale; numbers in the reports
+    // and files keep their point.
+    std::setlocale(LC_NUMERIC, "C");
+    return RunEvaluate(options.evaluate, log, stdout);
 }

@@ -8,11 +8,9 @@
 #include <array>
 #include <string_view>
 
-namespace {
-
 // The table's header starts with "img" in its first column and names the
 // four astigmatism columns and the time column somewhere after it.
-bool IsHeader(std::string_view line) {
+bool IsORVEXHeaderLine(std::string_view line) {
     if (line.find("img") != 0)
         return false;
     static constexpr std::array<std::string_view, 5> kColumns = {"a22x", "err(a22x)", "a22y",
@@ -26,6 +24,8 @@ bool IsHeader(std::string_view line) {
     }
     return true;
 }
+
+namespace {
 
 bool IsStopLine(std::string_view line) {
     return !line.empty() && line.front() == '#';
@@ -63,7 +63,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
     std::string line;
     while (file.ReadLine(line)) {
         if (!headerFound) {
-            if (IsHeader(line)) {
+            if (IsORVEXHeaderLine(line)) {
                 log.WriteDebug("Found ORVEXStab log start.", kDebugRecord);
                 work.Reset();
                 work.m_strFileName = path;

@@ -2,9 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CA1SeriesList;
 class CLogFile;
+
+// True for the header line of an ORVEXStab table: "img" at its very start,
+// the four astigmatism columns and "filetime" after it.
+bool IsORVEXHeaderLine(std::string_view line);
 
 // Reads an ORVEXStab stability table (one recording per file) and appends it
 // to `list`, extracted with nMirrorY and dRotDeg. Reports to `log`. Returns 1

@@ -1,7 +1,7 @@
 #include "data/CA1TimeSeries.h"
 #include "data/LogImport.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

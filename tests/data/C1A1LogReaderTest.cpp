@@ -2,7 +2,7 @@
 #include "data/CA1SeriesList.h"
 #include "data/LogImport.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

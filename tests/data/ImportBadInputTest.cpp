@@ -3,7 +3,7 @@
 #include "data/LogImport.h"
 #include "data/ORVEXLogReader.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

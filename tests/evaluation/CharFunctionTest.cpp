@@ -1,4 +1,4 @@
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 #include "data/CA1TimeSeries.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CTuple.h"
 #include "evaluation/StabilityModel.h"

@@ -1,7 +1,7 @@
 #include "infra/CLogFile.h"
 #include "support/TestSupport.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "infra/CTextFile.h"
 #include "support/TestSupport.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "infra/CNumber.h"
 #include "support/TestSupport.h"
 
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <bit>
 #include <clocale>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder below the system's temporary folder, removed with all its
 // content when the object goes.
@@ -24,3 +25,7 @@ std::string FixturePath(const std::string& name);
 // Whole file as bytes ("" when missing).
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The lines of a CR LF text without their line ends; the text after the
+// last CR LF (empty for a complete file) is the last element.
+std::vector<std::string> SplitCrLf(const std::string& text);

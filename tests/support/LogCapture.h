@@ -8,18 +8,22 @@
 #include <vector>
 
 // A program log that writes no file and keeps each record's text (without
-// its timestamp) for the test to inspect.
+// its time stamp) in order, for asserting on the messages of an operation.
 class LogCapture {
 public:
     explicit LogCapture(std::uint32_t debugLevel = 0) {
         log.m_nDebugLevel = debugLevel;
         log.SetSink([this](const std::string& record) {
-            const std::size_t colon = record.find(": ");
-            texts.push_back(colon == std::string::npos ? record : record.substr(colon + 2));
+            // "YYYY/MM/DD HH:MM:SS: " precedes every record.
+            texts.push_back(record.size() >= 21 ? record.substr(21) : record);
         });
     }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
+
+    CLogFile* Log() { return &log; }
+    const std::vector<std::string>& Lines() const { return texts; }
+    void Clear() { texts.clear(); }
 
     bool Has(const std::string& text) const {
         return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -33,7 +37,7 @@ public:
     std::vector<std::string> texts;
 };
 
-// Debug record texts as CLogFile writes them: two blanks per level.
+// A debug record's text as the log writes it: two blanks per level.
 inline std::string Debug(int level, const std::string& text) {
     return "DEBUG>" + std::string(2 * static_cast<std::size_t>(level), ' ') + text;
 }

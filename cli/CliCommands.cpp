@@ -1,0 +1,227 @@
+#include "cli/CliCommands.h"
+
+#include "data/C1A1LogReader.h"
+#include "data/CA1SeriesList.h"
+#include "data/LogImport.h"
+#include "data/ORVEXLogReader.h"
+#include "evaluation/AstigmatismTolerance.h"
+#include "infra/CLogFile.h"
+#include "infra/CNumber.h"
+#include "infra/CTextFile.h"
+#include "report/StabilityReport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+namespace {
+
+// The per-series files of --out: which data each needs and which operation
+// writes it.
+enum class OutputNeeds { Nothing, CharFunction, Model };
+
+struct SERIESOUTPUT {
+    const char* pszKind;
+    const char* pszExtension;
+    OutputNeeds needs;
+    bool (*write)(CA1TimeSeries& series, const std::string& path);
+};
+
+const SERIESOUTPUT kSeriesOutputs[] = {
+    {"report", "txt", OutputNeeds::CharFunction,
+     [](CA1TimeSeries& s, const std::string& p) { return SaveStabilityReport(s, p); }},
+    {"time", "txt", OutputNeeds::Nothing,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportTimeTable(p); }},
+    {"time", "dat", OutputNeeds::Nothing,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportTimeData(p); }},
+    {"cfunc", "txt", OutputNeeds::CharFunction,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportCFuncTable(p); }},
+    {"cfunc", "dat", OutputNeeds::CharFunction,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportCFuncData(p); }},
+    {"model", "txt", OutputNeeds::Model,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportModelTable(p); }},
+    {"model", "dat", OutputNeeds::Model,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportModelData(p); }},
+    {"prob", "txt", OutputNeeds::Model,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportProbTable(p); }},
+    {"prob", "dat", OutputNeeds::Model,
+     [](CA1TimeSeries& s, const std::string& p) { return s.ExportProbData(p); }},
+};
+
+bool HasCharFunction(const CA1TimeSeries& series) {
+    return series.m_nCFuncState == 1 && !series.m_CFuncData.empty();
+}
+
+bool HoldsORVEXHeader(const std::string& path) {
+    CTextFileReader reader;
+    if (!reader.Open(path))
+        return false;
+    std::string line;
+    while (reader.ReadLine(line))
+        if (IsORVEXHeaderLine(line))
+            return true;
+    return false;
+}
+
+int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile& log,
+              CA1SeriesList& list) {
+    const std::int32_t nMirrorY = options.bMirrorY ? -1 : 1;
+    const bool bORVEX = options.format == LogFormatChoice::ORVEX ||
+                        (options.format == LogFormatChoice::Auto && HoldsORVEXHeader(path));
+    if (bORVEX)
+        return ImportORVEXLog(path, log, nMirrorY, options.dRotationDeg, list);
+    return ImportC1A1Log(path, log, nMirrorY, options.dRotationDeg, list);
+}
+
+// The evaluation the window runs on a series, in the order of its triggers:
+// characteristic function, tolerance with the direct lifetime, then the fit
+// with the model lifetime. The three tolerance inputs are stored so that the
+// report shows what gave the tolerance.
+void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options) {
+    series.EvaluateCharFunction(options.nMinDiversity);
+    if (series.m_nCFuncState != 1)
+        return;
+    const double dTolerance =
+        AstigmatismTolerance(options.dEnergykV, options.dResolutionAng, options.dLimitPhase);
+    series.EvaluateLifetime(dTolerance);
+    if (options.bFit) {
+        series.FitModel(options.nSeed);
+        series.EvaluateModelLifetime(dTolerance);
+    }
+    series.m_dLimitPhase = options.dLimitPhase;
+    series.m_dElEnergy = options.dEnergykV;
+    series.m_dTargetRes = options.dResolutionAng;
+}
+
+std::string SeriesLabel(const std::string& path, std::size_t number) {
+    return FormatC("Series %03zu of file [", number) + path + "]";
+}
+
+void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
+                 const std::string& report) {
+    std::string text = FormatC("=== %s, series %03zu ===\n", path.c_str(), number);
+    // The report's CR LF line ends become the terminal's LF.
+    for (char c : report)
+        if (c != '\r')
+            text.push_back(c);
+    text += "\n";
+    std::fputs(text.c_str(), out);
+}
+
+// Writes the report, the tables and the binary files of one series; a file
+// whose data do not exist is left out with a note in the log. False when a
+// file that should exist could not be written.
+bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::size_t number,
+                        const std::string& outStem, const EVALUATEOPTIONS& options) {
+    const bool bCFunc = HasCharFunction(series);
+    const bool bModel = bCFunc && series.m_nModelState == 1;
+    if (!bCFunc)
+        series.LogMessage(SeriesLabel(path, number) +
+                          " has no characteristic function: its report, characteristic "
+                          "function, model and probability files are not written.");
+    else if (!bModel)
+        series.LogMessage(SeriesLabel(path, number) +
+                          (options.bFit ? " has no fitted model (the fit failed)"
+                                        : " has no fitted model (--no-fit)") +
+                          ": its model and probability files are not written.");
+    bool ok = true;
+    for (const SERIESOUTPUT& output : kSeriesOutputs) {
+        const bool bAvailable = output.needs == OutputNeeds::Nothing ||
+                                (output.needs == OutputNeeds::CharFunction && bCFunc) ||
+                                (output.needs == OutputNeeds::Model && bModel);
+        if (!bAvailable)
+            continue;
+        const std::string target =
+            outStem + FormatC("-s%03zu-", number) + output.pszKind + "." + output.pszExtension;
+        ok = output.write(series, target) && ok;
+    }
+    // Diagram images of the series (PNG) belong here, named like the files
+    // above with the diagram's name as their kind.
+    return ok;
+}
+
+// Output names are built from the log's name without its last extension;
+// two logs of the same name from different folders must not overwrite each
+// other's files, so a repeated name gets a number.
+std::string UniqueStem(const std::string& path, std::map<std::string, int>& stemsUsed) {
+    const std::string stem = std::filesystem::path(path).stem().string();
+    const int uses = ++stemsUsed[stem];
+    return uses == 1 ? stem : stem + FormatC("_%d", uses);
+}
+
+} // namespace
+
+bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log) {
+    log.m_nDebugLevel = options.nDebugLevel;
+    if (!options.bQuiet)
+        log.SetSink([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    if (!options.strLogFile.empty())
+        return log.OpenLog(options.strLogFile);
+    return true;
+}
+
+int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
+    int status = kExitSuccess;
+    std::string outDir = options.strOutDir;
+    if (!outDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(outDir, error);
+        if (!std::filesystem::is_directory(outDir, error)) {
+            log.WriteLine("ERROR: Failed to create the output folder [" + outDir +
+                          "]; no files are written.");
+            outDir.clear();
+            status = kExitFailure;
+        }
+    }
+    std::map<std::string, int> stemsUsed;
+    for (const std::string& path : options.files) {
+        CA1SeriesList list;
+        const int added = ImportLog(path, options, log, list);
+        if (added == kImportOpenFailed) {
+            status = kExitFailure;
+            continue;
+        }
+        std::size_t first = 0;
+        std::size_t last = list.size();
+        if (options.nSeries) {
+            first = static_cast<std::size_t>(*options.nSeries) - 1;
+            last = std::min(last, first + 1);
+        }
+        if (first >= last) {
+            log.WriteLine(list.empty() ? "ERROR: File [" + path + "] holds no series."
+                                       : FormatC("ERROR: File [%s] holds only %zu series; series "
+                                                 "%d is not evaluated.",
+                                                 path.c_str(), list.size(),
+                                                 static_cast<int>(*options.nSeries)));
+            status = kExitFailure;
+            continue;
+        }
+        const std::string outStem =
+            outDir.empty() ? std::string() : outDir + "/" + UniqueStem(path, stemsUsed);
+        bool bEvaluated = false;
+        for (std::size_t index = first; index < last; ++index) {
+            CA1TimeSeries& series = list[index];
+            const std::size_t number = index + 1;
+            series.m_pLog = &log;
+            EvaluateSeries(series, options);
+            if (HasCharFunction(series))
+                bEvaluated = true;
+            else
+                log.WriteLine("ERROR: " + SeriesLabel(path, number) +
+                              " could not be evaluated: it has no characteristic function.");
+            PrintReport(out, path, number, BuildStabilityReport(series));
+            if (!outStem.empty() && !WriteSeriesOutputs(series, path, number, outStem, options))
+                status = kExitFailure;
+        }
+        if (!bEvaluated)
+            status = kExitFailure;
+    }
+    std::fflush(out);
+    return status;
+}
+
+int RunSimulate(const CLIOPTIONS& options, CLogFile& log) {
+    return WriteSimulatedLog(options.strSimulateOut, options.simulate, &log) ? kExitSuccess
+                                                                             : kExitFailure;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+
+#include <cstdio>
+
+class CLogFile;
+
+// Exit statuses of tessaric-cli.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1; // a log gave no evaluated series, or a file was not written
+inline constexpr int kExitUsage = 2;
+
+// Points the program log at stderr (unless quiet) and at the log file the
+// options name. False when that file cannot be opened.
+bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log);
+
+// Evaluates every series of every log and prints the reports to `out`.
+int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out);
+
+// Writes the simulated log.
+int RunSimulate(const CLIOPTIONS& options, CLogFile& log);

@@ -1,0 +1,359 @@
+#include "cli/CliOptions.h"
+
+#include "infra/CNumber.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Reads the whole text as a number by the C rules; a value with anything
+// behind the number is refused rather than cut short.
+bool ReadDouble(const std::string& text, double& value) {
+    std::size_t used = 0;
+    value = ParseCDouble(text, &used);
+    return !text.empty() && used == text.size() && std::isfinite(value);
+}
+
+bool ReadInteger(const std::string& text, std::int64_t minimum, std::int64_t maximum,
+                 std::int64_t& value) {
+    if (text.empty() || text.size() > 19)
+        return false;
+    std::size_t start = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (start == text.size())
+        return false;
+    std::int64_t magnitude = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        magnitude = magnitude * 10 + (text[i] - '0');
+    }
+    value = text[0] == '-' ? -magnitude : magnitude;
+    return value >= minimum && value <= maximum;
+}
+
+using ApplyFunction = std::string (*)(CLIOPTIONS& options, const std::string& value);
+
+struct OPTIONDEF {
+    const char* pszName;
+    bool bTakesValue;
+    // Takes the value into the options; returns why it cannot, or "".
+    ApplyFunction apply;
+};
+
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kUInt32Max = std::numeric_limits<std::uint32_t>::max();
+
+std::string NeedNumber(double& target, const std::string& value) {
+    return ReadDouble(value, target) ? std::string() : "not a number";
+}
+
+// A number above 0: energies, resolutions and phase limits of 0 or below
+// give no usable tolerance, periods and times of 0 no usable time axis.
+std::string NeedPositive(double& target, const std::string& value) {
+    double number = 0.0;
+    if (!ReadDouble(value, number) || number <= 0.0)
+        return "must be a number above 0";
+    target = number;
+    return {};
+}
+
+std::string NeedNonNegative(double& target, const std::string& value) {
+    double number = 0.0;
+    if (!ReadDouble(value, number) || number < 0.0)
+        return "must be a number of 0 or above";
+    target = number;
+    return {};
+}
+
+template <class Int>
+std::string NeedInteger(Int& target, const std::string& value, std::int64_t minimum,
+                        std::int64_t maximum) {
+    std::int64_t number = 0;
+    if (!ReadInteger(value, minimum, maximum, number))
+        return "must be a whole number from " + std::to_string(minimum) + " to " +
+               std::to_string(maximum);
+    target = static_cast<Int>(number);
+    return {};
+}
+
+const OPTIONDEF kCommonOptions[] = {
+    {"--quiet", false,
+     [](CLIOPTIONS& o, const std::string&) {
+         o.bQuiet = true;
+         return std::string();
+     }},
+    // The log's debug levels run from 1 (program steps) to 4 (every record).
+    {"--debug-level", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedInteger(o.nDebugLevel, v, 0, 4); }},
+    {"--log", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         o.strLogFile = v;
+         return v.empty() ? std::string("must name a file") : std::string();
+     }},
+};
+
+const OPTIONDEF kEvaluateOptions[] = {
+    {"--format", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         if (v == "auto")
+             o.evaluate.format = LogFormatChoice::Auto;
+         else if (v == "c1a1")
+             o.evaluate.format = LogFormatChoice::C1A1;
+         else if (v == "orvex")
+             o.evaluate.format = LogFormatChoice::ORVEX;
+         else
+             return std::string("must be auto, c1a1 or orvex");
+         return std::string();
+     }},
+    {"--rotation", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.evaluate.dRotationDeg, v); }},
+    {"--mirror-y", false,
+     [](CLIOPTIONS& o, const std::string&) {
+         o.evaluate.bMirrorY = true;
+         return std::string();
+     }},
+    // Below 1 no distance could ever be evaluated.
+    {"--min-diversity", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedInteger(o.evaluate.nMinDiversity, v, 1, kInt32Max);
+     }},
+    {"--energy", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dEnergykV, v); }},
+    {"--resolution", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedPositive(o.evaluate.dResolutionAng, v);
+     }},
+    {"--phase", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dLimitPhase, v); }},
+    {"--no-fit", false,
+     [](CLIOPTIONS& o, const std::string&) {
+         o.evaluate.bFit = false;
+         return std::string();
+     }},
+    {"--series", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         std::int32_t series = 0;
+         std::string error = NeedInteger(series, v, 1, kInt32Max);
+         if (error.empty())
+             o.evaluate.nSeries = series;
+         return error;
+     }},
+    {"--seed", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         std::uint32_t seed = 0;
+         std::string error = NeedInteger(seed, v, 0, kUInt32Max);
+         if (error.empty())
+             o.evaluate.nSeed = seed;
+         return error;
+     }},
+    {"--out", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         o.evaluate.strOutDir = v;
+         return v.empty() ? std::string("must name a folder") : std::string();
+     }},
+};
+
+const OPTIONDEF kSimulateOptions[] = {
+    {"--format", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         if (v == "c1a1")
+             o.simulate.format = SimulatedLogFormat::C1A1;
+         else if (v == "orvex")
+             o.simulate.format = SimulatedLogFormat::ORVEX;
+         else
+             return std::string("must be c1a1 or orvex");
+         return std::string();
+     }},
+    // The characteristic function needs at least two images.
+    {"--images", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedInteger(o.simulate.nImages, v, 2, kMaxSimulatedImages);
+     }},
+    {"--period", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.simulate.dPeriod, v); }},
+    {"--di", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dDi, v); }},
+    {"--da", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dDa, v); }},
+    {"--tc", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.simulate.dTc, v); }},
+    {"--drift", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.simulate.dDrift, v); }},
+    {"--drift-angle", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.simulate.dDriftAngleDeg, v); }},
+    {"--noise", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dNoise, v); }},
+    {"--recordings", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedInteger(o.simulate.nRecordings, v, 1, kMaxSimulatedRecordings);
+     }},
+    {"--seed", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedInteger(o.simulate.nSeed, v, 0, kUInt32Max);
+     }},
+};
+
+template <std::size_t N>
+const OPTIONDEF* FindOption(const OPTIONDEF (&table)[N], const std::string& name) {
+    for (const OPTIONDEF& option : table)
+        if (name == option.pszName)
+            return &option;
+    return nullptr;
+}
+
+CLIPARSE Failure(const std::string& text) {
+    CLIPARSE result;
+    result.strError = "tessaric-cli: " + text + " (see tessaric-cli --help)";
+    return result;
+}
+
+} // namespace
+
+CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
+    CLIPARSE result;
+    CLIOPTIONS& options = result.options;
+    if (arguments.empty())
+        return Failure("missing command");
+    const std::string& command = arguments[0];
+    if (command == "--help" || command == "-h") {
+        options.command = CliCommand::Help;
+    } else if (command == "--version") {
+        options.command = CliCommand::Version;
+    } else if (command == "evaluate") {
+        options.command = CliCommand::Evaluate;
+    } else if (command == "simulate") {
+        options.command = CliCommand::Simulate;
+    } else if (!command.empty() && command[0] == '-') {
+        return Failure("unknown option '" + command + "'");
+    } else {
+        return Failure("unknown command '" + command + "'");
+    }
+    if (options.command == CliCommand::Help || options.command == CliCommand::Version) {
+        if (arguments.size() > 1)
+            return Failure("unexpected argument '" + arguments[1] + "'");
+        result.bOk = true;
+        return result;
+    }
+
+    const bool bEvaluate = options.command == CliCommand::Evaluate;
+    std::vector<std::string> positional;
+    bool bOptionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (bOptionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            bOptionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            options.command = CliCommand::Help;
+            result.bOk = true;
+            return result;
+        }
+        // "--name=value" and "--name value" both work.
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const OPTIONDEF* option =
+            bEvaluate ? FindOption(kEvaluateOptions, name) : FindOption(kSimulateOptions, name);
+        if (!option)
+            option = FindOption(kCommonOptions, name);
+        if (!option)
+            return Failure("unknown option '" + name + "'");
+        std::string value;
+        if (option->bTakesValue) {
+            if (equals != std::string::npos)
+                value = argument.substr(equals + 1);
+            else if (i + 1 < arguments.size())
+                value = arguments[++i];
+            else
+                return Failure("option '" + name + "' needs a value");
+        } else if (equals != std::string::npos) {
+            return Failure("option '" + name + "' takes no value");
+        }
+        const std::string problem = option->apply(options, value);
+        if (!problem.empty())
+            return Failure("invalid value '" + value + "' for option '" + name + "': " + problem);
+    }
+
+    if (bEvaluate) {
+        if (positional.empty())
+            return Failure("evaluate needs at least one LOGFILE");
+        options.evaluate.files = std::move(positional);
+    } else {
+        if (positional.size() != 1)
+            return Failure(positional.empty()
+                               ? std::string("simulate needs an OUTFILE")
+                               : "simulate takes one OUTFILE, not also '" + positional[1] + "'");
+        options.strSimulateOut = positional[0];
+        const SIMULATIONSETTINGS& settings = options.simulate;
+        if (settings.format == SimulatedLogFormat::ORVEX && settings.nRecordings != 1)
+            return Failure("option '--recordings' applies to C1A1 logs only");
+        if (settings.nImages * settings.dPeriod > kMaxSimulatedSeconds)
+            return Failure(FormatC("options '--images' and '--period' give a recording longer "
+                                   "than %.0f s",
+                                   kMaxSimulatedSeconds));
+        // Whatever else the simulator refuses; the options above catch all
+        // it knows today.
+        const std::string problem = CheckSimulationSettings(settings);
+        if (!problem.empty())
+            return Failure(problem);
+    }
+    result.bOk = true;
+    return result;
+}
+
+std::string UsageText() {
+    return R"(Usage:
+  tessaric-cli evaluate [options] LOGFILE...
+  tessaric-cli simulate [options] OUTFILE
+  tessaric-cli --help | --version
+
+evaluate: reads each log, evaluates every series in it and prints its
+Astigmatism Stability Report.
+  --format auto|c1a1|orvex  log format (auto: ORVEXStab when the file holds an
+                            ORVEXStab header line, C1A1 otherwise)
+  --rotation DEG            rotate the x-y plane on extraction (default 0)
+  --mirror-y                mirror the y axis on extraction
+  --min-diversity M         minimum diversity of the characteristic function
+                            (default 10)
+  --energy KEV              electron energy (default 300)
+  --resolution ANG          target resolution in Angstrom (default 1)
+  --phase PI                phase limit in fractions of pi (default 0.25)
+  --no-fit                  no model fit: direct evaluation only
+  --series N                evaluate only the N-th series of each file
+  --seed S                  fix the fit's random restarts (reproducible runs)
+  --out DIR                 also write per series the report, the text tables
+                            (.txt) and binary files (.dat) into DIR, named
+                            <stem>-s<NNN>-<kind>.<ext>, kind one of report,
+                            time, cfunc, model, prob
+
+simulate: writes a synthetic log of a known astigmatism process: a random
+walk of strength Di, a correlated part of strength Da and correlation time
+tc, a linear drift and white measurement noise.
+  --format c1a1|orvex       log format (default c1a1)
+  --images N                images per recording (default 500)
+  --period SEC              seconds per image (default 1)
+  --di NM                   random-walk strength Di (default 0.05)
+  --da NM                   correlated strength Da (default 0)
+  --tc SEC                  correlation time (default 60)
+  --drift NM_PER_IMAGE      drift per image (default 0)
+  --drift-angle DEG         direction of the drift (default 0)
+  --noise NM                measurement noise per component (default 0)
+  --recordings R            recordings in one C1A1 log (default 1)
+  --seed S                  random seed; the same seed gives the same file
+                            (default 1)
+
+Both commands:
+  --quiet                   no program log records on stderr
+  --debug-level N           add the log's debug records up to level N (1-4)
+  --log FILE                also append the program log to FILE
+
+Exit status: 0 success; 1 a log could not be read or gave no evaluated
+series (the other logs are still evaluated), or the simulated log could not
+be written; 2 usage error.
+)";
+}

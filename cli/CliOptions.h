@@ -1,0 +1,51 @@
+#pragma once
+
+#include "data/LogSimulator.h"
+#include "infra/CMainParameters.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class CliCommand { Help, Version, Evaluate, Simulate };
+enum class LogFormatChoice { Auto, C1A1, ORVEX };
+
+// What `evaluate` does with each log. The defaults are the program
+// parameters' defaults, not any user's stored settings, so that a batch gives
+// the same result on every machine.
+struct EVALUATEOPTIONS {
+    LogFormatChoice format = LogFormatChoice::Auto;
+    double dRotationDeg = CMainParameters{}.ImportRotDeg;
+    bool bMirrorY = CMainParameters{}.ImportMirrorY < 0;
+    std::int32_t nMinDiversity = CMainParameters{}.MinDiversity;
+    double dEnergykV = CMainParameters{}.ElEnergykV;
+    double dResolutionAng = CMainParameters{}.TargetResAng;
+    double dLimitPhase = CMainParameters{}.LimitPhase;
+    bool bFit = true;
+    std::optional<std::int32_t> nSeries; // only this series (from 1) of each file
+    std::optional<std::uint32_t> nSeed;  // fixes the fit's random restarts
+    std::string strOutDir;               // empty: print only
+    std::vector<std::string> files;
+};
+
+struct CLIOPTIONS {
+    CliCommand command = CliCommand::Help;
+    bool bQuiet = false;
+    std::uint32_t nDebugLevel = 0;
+    std::string strLogFile; // empty: the log's records go to stderr only
+    EVALUATEOPTIONS evaluate;
+    SIMULATIONSETTINGS simulate;
+    std::string strSimulateOut;
+};
+
+struct CLIPARSE {
+    bool bOk = false;
+    CLIOPTIONS options;
+    std::string strError; // one line that names the bad option or argument
+};
+
+// `arguments` without the program's own name.
+CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments);
+
+std::string UsageText();

@@ -1,0 +1,62 @@
+#include "report/ExportCurves.h"
+
+#include "data/CA1TimeSeries.h"
+
+#include <cmath>
+
+namespace {
+
+// The probabilities one standard deviation below and above the mean of a
+// normal distribution, the model band's edges.
+constexpr double kLowerBandProbability = 0.158655;
+constexpr double kUpperBandProbability = 0.841345;
+// Where the probability table stops: P(a, t) has fallen to 5 %.
+constexpr double kTableEndProbability = 0.05;
+constexpr double kModelCurveReach = 1.15;
+constexpr double kProbabilityDataReach = 2.0;
+
+double CurveStep(double dEnd) {
+    return dEnd / (kExportCurvePoints - 1);
+}
+
+} // namespace
+
+ModelParameters SeriesModel(const CA1TimeSeries& series) {
+    return {series.m_dModelDi, series.m_dModelDa, series.m_dModelTc, series.m_dModelS};
+}
+
+MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
+    MODELPOINT point;
+    if (i <= 0)
+        return point;
+    const ModelParameters model = SeriesModel(series);
+    const double di = model[0];
+    const double da = model[1];
+    const double tc = model[2];
+    const double s = model[3];
+    point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
+    const double k = point.dTime / series.m_dPeriod;
+    point.dF = s * s * k * k + 2.0 * k * (di * di + da * da * std::exp(-k / tc));
+    point.dF16 = SqrAmplitudeQuantile(k, kLowerBandProbability, model);
+    point.dF84 = SqrAmplitudeQuantile(k, kUpperBandProbability, model);
+    return point;
+}
+
+PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i) {
+    PROBPOINT point;
+    point.dTime = i * dStep;
+    const double k = point.dTime / series.m_dPeriod;
+    point.dProbability =
+        StabilityProbability(series.m_dTolerance * series.m_dTolerance, k, SeriesModel(series));
+    return point;
+}
+
+double ProbabilityTableStep(const CA1TimeSeries& series) {
+    const double a2 = series.m_dTolerance * series.m_dTolerance;
+    const double steps = ProbabilityLifetime(a2, kTableEndProbability, SeriesModel(series));
+    return CurveStep(steps * series.m_dPeriod);
+}
+
+double ProbabilityDataStep(const CA1TimeSeries& series) {
+    return CurveStep(kProbabilityDataReach * series.m_dModelLifetime);
+}

@@ -1,0 +1,174 @@
+#include "report/StabilityReport.h"
+
+#include "data/CA1TimeSeries.h"
+#include "infra/CNumber.h"
+#include "infra/CTextFile.h"
+#include "infra/Version.h"
+#include "report/ExportFrame.h"
+
+namespace {
+
+constexpr const char* kRule =
+    "\r\n ------------------------------------------------------------------------------";
+
+// The probabilities one standard deviation above the mean, the median and one
+// standard deviation below it: the "84 %", "50 %" and "16 %" limits.
+struct LIMITLINE {
+    double dProbability;
+    const char* pszFormat;
+};
+constexpr LIMITLINE kLimitLines[] = {
+    {0.841345, "  - lower limit  (84%% stability): %.1f s"},
+    {0.5, "  - median limit (50%% stability): %.1f s"},
+    {0.158655, "  - upper limit  (16%% stability): %.1f s"},
+};
+
+// Collects the report the way its layout is described: headings carry their
+// own leading line break, formatted lines and spacers get one here.
+class CReportText {
+public:
+    void Heading(const std::string& text) { m_text += text; }
+    void Line(const std::string& formatted) {
+        m_text += "\r\n ";
+        m_text += formatted;
+    }
+    void Spacer() { m_text += "\r\n "; }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    std::string m_text = " ";
+};
+
+// The largest time span the characteristic function reaches: its records
+// are stored in ascending distance, so the last one holds it.
+double MaxExtractedTimespan(const CA1TimeSeries& series) {
+    return series.m_CFuncData.back().nImage * series.m_dPeriod;
+}
+
+bool HasReportData(const CA1TimeSeries& series) {
+    return series.m_nCFuncState > 0 && !series.m_CFuncData.empty();
+}
+
+void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
+    if (tmaxCF > series.m_dLifetime)
+        report.Line(FormatC(" Estimated lifetime: %.1f s (direct method: %.1f s)",
+                            series.m_dModelLifetime, series.m_dLifetime));
+    else
+        report.Line(FormatC(" Estimated lifetime: %.1f s", series.m_dModelLifetime));
+    report.Spacer();
+    report.Heading("\r\n  Probability related lifetimes:");
+    for (const LIMITLINE& limit : kLimitLines)
+        report.Line(FormatC(limit.pszFormat, series.GetProbabilityLifetime(series.m_dTolerance,
+                                                                           limit.dProbability)));
+    report.Spacer();
+    report.Heading("\r\n  Lifetime estimation based on the random-walk component only:");
+    report.Line(FormatC("  - mean lifetime                : %.1f s",
+                        series.GetRandomWalkLifetime(series.m_dTolerance)));
+    for (const LIMITLINE& limit : kLimitLines)
+        report.Line(FormatC(limit.pszFormat, series.GetRandomWalkProbabilityLifetime(
+                                                 series.m_dTolerance, limit.dProbability)));
+}
+
+void AppendDirectLifetime(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
+    report.Line(FormatC(" Estimated lifetime: %.1f s (direct method)", series.m_dLifetime));
+    // A direct lifetime at the end of the extracted range only says that the
+    // tolerance was not reached there.
+    if (series.m_dLifetime >= tmaxCF)
+        report.Heading("\r\n  Warning: Lifetime exceeds maximum extracted timespan.");
+}
+
+void AppendInputsAndCharFunction(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
+    report.Spacer();
+    report.Heading("\r\n  Input log file: " + series.m_strFileName);
+    report.Spacer();
+    report.Heading("\r\n  Evaluation parameters:");
+    report.Line(FormatC("  - electron energy: %.1f keV, target resolution: %.2f A",
+                        series.m_dElEnergy, series.m_dTargetRes));
+    report.Line(FormatC("  - astigmatism tolerance: %.3f nm, phase tolerance: %.3f Pi",
+                        series.m_dTolerance, series.m_dLimitPhase));
+    report.Line(FormatC("  - image series length: %d", static_cast<int>(series.m_Samples.size())));
+    report.Line(FormatC("  - image recording period: %.2f s", series.m_dPeriod));
+    report.Spacer();
+    report.Heading("\r\n  Characteristic function:");
+    report.Line(FormatC("  - maximum extracted timespan: %.1f s (min. diversity: %d)", tmaxCF,
+                        static_cast<int>(series.m_nMinDiversity)));
+    report.Line(
+        FormatC("  - estimated astigmatism measurement error: %.3f nm", series.m_dMeasError));
+    report.Spacer();
+}
+
+void AppendModel(CReportText& report, const CA1TimeSeries& series) {
+    report.Heading("\r\n  Model fitted to the extracted characteristic function f(t):");
+    report.Heading("\r\n     f(t) = 2 D(t)^2 * (t/t0) + s^2 * (t/t0)^2,");
+    report.Heading("\r\n       with   D(t)^2 = Di^2 + Da^2 * Exp[ -(t/tc) ],");
+    report.Line(FormatC("      and    t0 = %.2f s.", series.m_dPeriod));
+    report.Spacer();
+    report.Heading("\r\n  Best fitting model parameters:");
+    report.Line(FormatC("  - Di : %.3G nm", series.m_dModelDi));
+    report.Line(FormatC("  - Da : %.3G nm", series.m_dModelDa));
+    // tc is kept in image steps; the reader wants seconds.
+    report.Line(FormatC("  - tc : %.3G s", series.m_dModelTc * series.m_dPeriod));
+    report.Line(FormatC("  - s  : %.3G nm", series.m_dModelS));
+    report.Line(FormatC(" Best fit s-square: %.3G", series.m_dModelSSqr));
+}
+
+} // namespace
+
+std::string BuildStabilityReport(const CA1TimeSeries& series) {
+    CReportText report;
+    // Without records there is no extracted timespan to report on; the
+    // headline then says that no evaluation is present.
+    if (!HasReportData(series))
+        return report.Take();
+
+    const double tmaxCF = MaxExtractedTimespan(series);
+    const bool bModel = series.m_nModelState > 0;
+
+    report.Heading(kRule);
+    report.Heading(std::string("\r\n  ") + kTessaricProgramName + " v" + kTessaricVersionText +
+                   " - Astigmatism Stability Report");
+    report.Heading(kRule);
+    report.Spacer();
+    if (bModel)
+        AppendModelLifetimes(report, series, tmaxCF);
+    else
+        AppendDirectLifetime(report, series, tmaxCF);
+    AppendInputsAndCharFunction(report, series, tmaxCF);
+    if (bModel)
+        AppendModel(report, series);
+    report.Spacer();
+    report.Heading(kRule);
+    return report.Take();
+}
+
+std::string GetReportHeadline(const CA1TimeSeries& series) {
+    if (!HasReportData(series))
+        return "No evaluation data present.";
+    if (series.m_nModelState < 1)
+        return "Results of the direct evaluation method.";
+    return "Results of the model-based evaluation method.";
+}
+
+std::string GetLogTextHeadline(const CA1TimeSeries& series) {
+    // Counted in 64 bits so that line numbers at the ends of their range
+    // cannot overflow.
+    const long long first = series.m_nFirstLine;
+    const long long last = series.m_nLastLine;
+    return FormatC("Extracted from line #%lld to line #%lld (%lld lines).", first, last,
+                   last - first + 1);
+}
+
+bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path) {
+    static constexpr EXPORTKIND kReport = {
+        "] for saving stability report.",
+        "] for writing stability report.",
+        "Successfully saved stability report to file [",
+        "ERROR: Failed to save stability report to file [",
+        "ERROR: Aborted saving stability report. Data is not ready.",
+        false,
+    };
+    return RunExport<CTextFileWriter>(series, path, kReport, [&](CTextFileWriter& file) {
+        // The report's lines already end in CR LF; the last one gets its own.
+        return file.WriteLine(BuildStabilityReport(series));
+    });
+}

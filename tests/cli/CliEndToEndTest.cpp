@@ -1,0 +1,242 @@
+// Runs the tessaric-cli program that CTest names in TESSARIC_CLI.
+#include "support/TestSupport.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace {
+
+struct CLIRUN {
+    int nStatus = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+std::string Quoted(const std::string& argument) {
+    std::string quoted = "'";
+    for (char c : argument) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+CLIRUN RunCli(const TempDir& dir, const std::vector<std::string>& arguments) {
+    const char* program = std::getenv("TESSARIC_CLI");
+    CLIRUN run;
+    if (!program) {
+        ADD_FAILURE() << "TESSARIC_CLI is not set; run the test through ctest";
+        return run;
+    }
+    std::string command = Quoted(program);
+    for (const std::string& argument : arguments)
+        command += " " + Quoted(argument);
+    command += " >" + Quoted(dir.File("stdout")) + " 2>" + Quoted(dir.File("stderr"));
+    const int status = std::system(command.c_str());
+    run.nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.strOut = ReadFileBytes(dir.File("stdout"));
+    run.strErr = ReadFileBytes(dir.File("stderr"));
+    return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+float Float32At(const std::string& bytes, std::size_t offset) {
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i)
+        bits = (bits << 8) | static_cast<unsigned char>(bytes.at(offset + i));
+    return std::bit_cast<float>(bits);
+}
+
+} // namespace
+
+TEST(CliEndToEnd, SimulatedLogGivesTheSameReportTwice) {
+    TempDir dir;
+    const std::string log = dir.File("sim.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "400", "--seed", "5", "--noise", "0.01",
+                           "--drift", "0.002", log})
+                  .nStatus,
+              0);
+    const CLIRUN first = RunCli(dir, {"evaluate", "--seed", "1", log});
+    const CLIRUN second = RunCli(dir, {"evaluate", "--seed", "1", log});
+    ASSERT_EQ(first.nStatus, 0) << first.strErr;
+    EXPECT_EQ(first.strOut, second.strOut);
+    EXPECT_TRUE(first.strOut.starts_with("=== " + log + ", series 001 ===\n"));
+    EXPECT_TRUE(Contains(first.strOut, "Astigmatism Stability Report"));
+    EXPECT_TRUE(Contains(first.strOut, "Best fitting model parameters:"));
+    EXPECT_TRUE(Contains(first.strOut, "  - image series length: 400\n"));
+    // The program log reaches stderr; --quiet silences it.
+    EXPECT_TRUE(Contains(first.strErr, "Importing CEOS C1A1 log from file [" + log + "]."));
+    const CLIRUN quiet = RunCli(dir, {"evaluate", "--quiet", "--seed", "1", log});
+    EXPECT_EQ(quiet.strErr, "");
+    EXPECT_EQ(quiet.strOut, first.strOut);
+}
+
+// A random walk with drift, Da = 0, 4000 images.
+// - The drift estimate carries the random walk's displacement over the
+//   record, Di / sqrt(N) = 0.0008 nm per image per component, 8 % of s; the
+//   tolerance of 30 % is about four of these standard errors.
+// - The strength of the random walk follows from the short distances, which
+//   4000 images pin down to about 2 % (eight simulation seeds gave 0.0501 to
+//   0.0532 nm); the tolerance is 15 %. The model cannot tell a constant
+//   random walk from a decaying one whose tc is as long as the extracted
+//   span: some seeds give Di ~ 0 and Da ~ 0.05 nm with tc of several hundred
+//   s. What the data fix is D^2 at short spans, Di^2 + Da^2, which is checked
+//   here against the simulated Di.
+TEST(CliEndToEnd, FitRecoversDiAndDriftOfASimulatedRandomWalk) {
+    TempDir dir;
+    const std::string log = dir.File("walk.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "4000", "--di", "0.05", "--da", "0", "--drift",
+                           "0.01", "--drift-angle", "30", "--noise", "0.01", "--seed", "11", log})
+                  .nStatus,
+              0);
+    const std::string out = dir.File("out");
+    const CLIRUN run = RunCli(dir, {"evaluate", "--quiet", "--seed", "3", "--out", out, log});
+    ASSERT_EQ(run.nStatus, 0) << run.strErr;
+    const std::string model = ReadFileBytes(out + "/walk-s001-model.dat");
+    ASSERT_EQ(model.size(), 8044u);
+    const double di = Float32At(model, 8);
+    const double da = Float32At(model, 12);
+    const double s = Float32At(model, 20);
+    EXPECT_NEAR(std::hypot(di, da) / 0.05, 1.0, 0.15) << "Di = " << di << ", Da = " << da;
+    EXPECT_NEAR(s / 0.01, 1.0, 0.3) << "s = " << s;
+}
+
+TEST(CliEndToEnd, OutputFolderHoldsEveryFileOfEverySeries) {
+    TempDir dir;
+    const std::string log = dir.File("run1.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", "--recordings", "2", log}).nStatus, 0);
+    const std::string out = dir.File("a/b");
+    const CLIRUN run = RunCli(dir, {"evaluate", "--seed", "2", "--out", out, log});
+    ASSERT_EQ(run.nStatus, 0) << run.strErr;
+    EXPECT_EQ(Count(run.strOut, "Astigmatism Stability Report"), 2u);
+    for (const char* series : {"s001", "s002"}) {
+        for (const char* kind : {"report.txt", "time.txt", "time.dat", "cfunc.txt", "cfunc.dat",
+                                 "model.txt", "model.dat", "prob.txt", "prob.dat"}) {
+            const std::string path = out + "/run1-" + series + "-" + kind;
+            EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(out + "/run1-s001-model.dat").size(), 8044u);
+    EXPECT_EQ(ReadFileBytes(out + "/run1-s002-time.dat").size(), 8u + 12u * 300u);
+    EXPECT_TRUE(ReadFileBytes(out + "/run1-s001-report.txt").starts_with(" \r\n ---"));
+
+    // Without a fit the model and probability files do not exist, and the
+    // log says why.
+    const std::string direct = dir.File("direct");
+    const CLIRUN noFit =
+        RunCli(dir, {"evaluate", "--no-fit", "--series", "2", "--out", direct, log});
+    ASSERT_EQ(noFit.nStatus, 0) << noFit.strErr;
+    EXPECT_EQ(Count(noFit.strOut, "Astigmatism Stability Report"), 1u);
+    EXPECT_TRUE(Contains(noFit.strOut, ", series 002 ==="));
+    EXPECT_TRUE(std::filesystem::exists(direct + "/run1-s002-cfunc.dat"));
+    EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s002-model.txt"));
+    EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s001-time.txt"));
+    EXPECT_TRUE(Contains(noFit.strErr, "has no fitted model (--no-fit): its model and "
+                                       "probability files are not written."));
+
+    const CLIRUN beyond = RunCli(dir, {"evaluate", "--no-fit", "--series", "3", log});
+    EXPECT_EQ(beyond.nStatus, 1);
+    EXPECT_EQ(beyond.strOut, "");
+    EXPECT_TRUE(Contains(beyond.strErr, "ERROR: File [" + log +
+                                            "] holds only 2 series; series 3 is not evaluated."));
+}
+
+TEST(CliEndToEnd, SeveralFilesOfBothFormats) {
+    TempDir dir;
+    const std::string c1a1 = dir.File("one.log");
+    const std::string orvex = dir.File("two.dat");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", "--seed", "1", c1a1}).nStatus, 0);
+    ASSERT_EQ(
+        RunCli(dir, {"simulate", "--format", "orvex", "--images", "300", "--seed", "2", orvex})
+            .nStatus,
+        0);
+    const CLIRUN both = RunCli(dir, {"evaluate", "--seed", "1", c1a1, orvex});
+    ASSERT_EQ(both.nStatus, 0) << both.strErr;
+    EXPECT_TRUE(Contains(both.strOut, "=== " + c1a1 + ", series 001 ==="));
+    EXPECT_TRUE(Contains(both.strOut, "=== " + orvex + ", series 001 ==="));
+    EXPECT_TRUE(Contains(both.strErr, "Importing ORVEX Stability log from file [" + orvex + "]."));
+
+    // A file that cannot be read does not stop the others.
+    const std::string missing = dir.File("missing.log");
+    const CLIRUN partly = RunCli(dir, {"evaluate", "--seed", "1", c1a1, missing, orvex});
+    EXPECT_EQ(partly.nStatus, 1);
+    EXPECT_EQ(Count(partly.strOut, "Astigmatism Stability Report"), 2u);
+
+    // Forcing the other reader on a file finds nothing in it.
+    const CLIRUN forced = RunCli(dir, {"evaluate", "--format", "orvex", c1a1});
+    EXPECT_EQ(forced.nStatus, 1);
+    EXPECT_TRUE(Contains(forced.strErr, "ERROR: Failed to load log data from file [" + c1a1));
+}
+
+TEST(CliEndToEnd, UnreadableInputsGiveStatusOneAndAMessage) {
+    TempDir dir;
+    const std::string missing = dir.File("missing.log");
+    const CLIRUN none = RunCli(dir, {"evaluate", missing});
+    EXPECT_EQ(none.nStatus, 1);
+    EXPECT_TRUE(Contains(none.strErr, "ERROR: Failed to open file [" + missing + "]."));
+    EXPECT_EQ(none.strOut, "");
+
+    const std::string empty = dir.File("empty.log");
+    WriteFileBytes(empty, "");
+    const CLIRUN nothing = RunCli(dir, {"evaluate", empty});
+    EXPECT_EQ(nothing.nStatus, 1);
+    EXPECT_TRUE(Contains(nothing.strErr, "ERROR: File [" + empty + "] holds no series."));
+
+    const CLIRUN folder = RunCli(dir, {"evaluate", dir.Path()});
+    EXPECT_EQ(folder.nStatus, 1);
+    EXPECT_TRUE(Contains(folder.strErr, "ERROR: Failed to open file [" + dir.Path() + "]."));
+
+    // Too short for a characteristic function: read, but not evaluated.
+    const std::string shortLog = dir.File("short.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "50", shortLog}).nStatus, 0);
+    const CLIRUN tooShort = RunCli(dir, {"evaluate", shortLog});
+    EXPECT_EQ(tooShort.nStatus, 1);
+    EXPECT_TRUE(Contains(tooShort.strErr, "could not be evaluated"));
+}
+
+TEST(CliEndToEnd, UsageErrorsGiveStatusTwo) {
+    TempDir dir;
+    const CLIRUN unknown = RunCli(dir, {"evaluate", "--bogus", "x.log"});
+    EXPECT_EQ(unknown.nStatus, 2);
+    EXPECT_EQ(Count(unknown.strErr, "\n"), 1u);
+    EXPECT_TRUE(Contains(unknown.strErr, "'--bogus'"));
+    EXPECT_EQ(RunCli(dir, {}).nStatus, 2);
+    EXPECT_EQ(RunCli(dir, {"simulate", "--images", "many", dir.File("x")}).nStatus, 2);
+
+    const CLIRUN help = RunCli(dir, {"--help"});
+    EXPECT_EQ(help.nStatus, 0);
+    EXPECT_TRUE(Contains(help.strOut, "tessaric-cli simulate [options] OUTFILE"));
+    const CLIRUN version = RunCli(dir, {"--version"});
+    EXPECT_EQ(version.strOut, "tessaric-cli 1.0.3 (build 210106)\n");
+}
+
+TEST(CliEndToEnd, LogFileOnlyWhenAsked) {
+    TempDir dir;
+    const std::string log = dir.File("sim.log");
+    const std::string record = dir.File("records.txt");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--quiet", "--log", record, log}).nStatus, 0);
+    EXPECT_TRUE(Contains(ReadFileBytes(record), "Simulated C1A1 log with 1 recording(s) of 500 "
+                                                "images saved to file [" +
+                                                    log + "]."));
+    // Nothing reaches the program data folder of the test environment.
+    const char* dataDir = std::getenv("TESSARIC_DATA_DIR");
+    if (dataDir) {
+        EXPECT_FALSE(std::filesystem::exists(std::string(dataDir) + "/tessaric-cli/Log.txt"));
+    }
+}

@@ -1,0 +1,135 @@
+#include "cli/CliOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CLIPARSE Parse(std::vector<std::string> arguments) {
+    return ParseCommandLine(arguments);
+}
+
+// The one-line message names the offending option or argument.
+void ExpectUsageError(std::vector<std::string> arguments, const std::string& named) {
+    const CLIPARSE result = Parse(arguments);
+    EXPECT_FALSE(result.bOk);
+    EXPECT_EQ(result.strError.rfind("tessaric-cli: ", 0), 0u) << result.strError;
+    EXPECT_NE(result.strError.find(named), std::string::npos) << result.strError;
+    EXPECT_EQ(result.strError.find('\n'), std::string::npos);
+}
+
+} // namespace
+
+TEST(CliOptions, EvaluateDefaultsAreTheProgramDefaults) {
+    const CLIPARSE result = Parse({"evaluate", "a.log", "b.dat"});
+    ASSERT_TRUE(result.bOk) << result.strError;
+    const CLIOPTIONS& options = result.options;
+    EXPECT_EQ(options.command, CliCommand::Evaluate);
+    EXPECT_FALSE(options.bQuiet);
+    EXPECT_EQ(options.nDebugLevel, 0u);
+    EXPECT_EQ(options.strLogFile, "");
+    const EVALUATEOPTIONS& evaluate = options.evaluate;
+    EXPECT_EQ(evaluate.format, LogFormatChoice::Auto);
+    EXPECT_EQ(evaluate.dRotationDeg, 0.0);
+    EXPECT_FALSE(evaluate.bMirrorY);
+    EXPECT_EQ(evaluate.nMinDiversity, 10);
+    EXPECT_EQ(evaluate.dEnergykV, 300.0);
+    EXPECT_EQ(evaluate.dResolutionAng, 1.0);
+    EXPECT_EQ(evaluate.dLimitPhase, 0.25);
+    EXPECT_TRUE(evaluate.bFit);
+    EXPECT_FALSE(evaluate.nSeries.has_value());
+    EXPECT_FALSE(evaluate.nSeed.has_value());
+    EXPECT_EQ(evaluate.files, (std::vector<std::string>{"a.log", "b.dat"}));
+}
+
+TEST(CliOptions, EvaluateOptionsInBothSpellings) {
+    const CLIPARSE result = Parse({"evaluate",   "--format",
+                                   "orvex",      "--rotation=-12.5",
+                                   "--mirror-y", "--min-diversity",
+                                   "20",         "--energy",
+                                   "200",        "--resolution=0.8",
+                                   "--phase",    "0.5",
+                                   "--no-fit",   "--series",
+                                   "3",          "--seed=4294967295",
+                                   "--out",      "out/x",
+                                   "--quiet",    "--debug-level",
+                                   "4",          "--log",
+                                   "run.log",    "--",
+                                   "-odd.log"});
+    ASSERT_TRUE(result.bOk) << result.strError;
+    const CLIOPTIONS& options = result.options;
+    const EVALUATEOPTIONS& evaluate = options.evaluate;
+    EXPECT_EQ(evaluate.format, LogFormatChoice::ORVEX);
+    EXPECT_EQ(evaluate.dRotationDeg, -12.5);
+    EXPECT_TRUE(evaluate.bMirrorY);
+    EXPECT_EQ(evaluate.nMinDiversity, 20);
+    EXPECT_EQ(evaluate.dEnergykV, 200.0);
+    EXPECT_EQ(evaluate.dResolutionAng, 0.8);
+    EXPECT_EQ(evaluate.dLimitPhase, 0.5);
+    EXPECT_FALSE(evaluate.bFit);
+    EXPECT_EQ(evaluate.nSeries, 3);
+    EXPECT_EQ(evaluate.nSeed, 4294967295u);
+    EXPECT_EQ(evaluate.strOutDir, "out/x");
+    EXPECT_TRUE(options.bQuiet);
+    EXPECT_EQ(options.nDebugLevel, 4u);
+    EXPECT_EQ(options.strLogFile, "run.log");
+    EXPECT_EQ(evaluate.files, std::vector<std::string>{"-odd.log"});
+}
+
+TEST(CliOptions, SimulateOptions) {
+    const CLIPARSE result = Parse(
+        {"simulate", "--format", "orvex", "--images", "300", "--period", "0.5",   "--di",
+         "0.04",     "--da",     "0.02",  "--tc",     "30",  "--drift",  "0.001", "--drift-angle",
+         "45",       "--noise",  "0.01",  "--seed",   "12",  "out.dat"});
+    ASSERT_TRUE(result.bOk) << result.strError;
+    const SIMULATIONSETTINGS& simulate = result.options.simulate;
+    EXPECT_EQ(simulate.format, SimulatedLogFormat::ORVEX);
+    EXPECT_EQ(simulate.nImages, 300);
+    EXPECT_EQ(simulate.dPeriod, 0.5);
+    EXPECT_EQ(simulate.dDi, 0.04);
+    EXPECT_EQ(simulate.dDa, 0.02);
+    EXPECT_EQ(simulate.dTc, 30.0);
+    EXPECT_EQ(simulate.dDrift, 0.001);
+    EXPECT_EQ(simulate.dDriftAngleDeg, 45.0);
+    EXPECT_EQ(simulate.dNoise, 0.01);
+    EXPECT_EQ(simulate.nSeed, 12u);
+    EXPECT_EQ(result.options.strSimulateOut, "out.dat");
+}
+
+TEST(CliOptions, HelpAndVersion) {
+    EXPECT_EQ(Parse({"--help"}).options.command, CliCommand::Help);
+    EXPECT_EQ(Parse({"--version"}).options.command, CliCommand::Version);
+    EXPECT_EQ(Parse({"evaluate", "--help"}).options.command, CliCommand::Help);
+    EXPECT_NE(UsageText().find("tessaric-cli evaluate [options] LOGFILE..."), std::string::npos);
+}
+
+TEST(CliOptions, UsageErrorsNameTheCulprit) {
+    ExpectUsageError({}, "missing command");
+    ExpectUsageError({"frobnicate"}, "'frobnicate'");
+    ExpectUsageError({"--bogus"}, "'--bogus'");
+    ExpectUsageError({"evaluate", "--bogus", "a.log"}, "'--bogus'");
+    ExpectUsageError({"evaluate", "-x", "a.log"}, "'-x'");
+    ExpectUsageError({"evaluate"}, "LOGFILE");
+    ExpectUsageError({"evaluate", "a.log", "--energy"}, "'--energy' needs a value");
+    ExpectUsageError({"evaluate", "--energy", "3x", "a.log"}, "'--energy'");
+    // Energies, resolutions and phases of 0 or below give no usable tolerance.
+    ExpectUsageError({"evaluate", "--energy", "0", "a.log"}, "'--energy'");
+    ExpectUsageError({"evaluate", "--resolution", "-1", "a.log"}, "'--resolution'");
+    ExpectUsageError({"evaluate", "--phase", "nan", "a.log"}, "'--phase'");
+    ExpectUsageError({"evaluate", "--series", "0", "a.log"}, "'--series'");
+    ExpectUsageError({"evaluate", "--seed", "4294967296", "a.log"}, "'--seed'");
+    ExpectUsageError({"evaluate", "--min-diversity", "1.5", "a.log"}, "'--min-diversity'");
+    ExpectUsageError({"evaluate", "--format", "csv", "a.log"}, "'--format'");
+    ExpectUsageError({"evaluate", "--no-fit=yes", "a.log"}, "'--no-fit'");
+    ExpectUsageError({"evaluate", "--images", "5", "a.log"}, "'--images'");
+    ExpectUsageError({"simulate"}, "OUTFILE");
+    ExpectUsageError({"simulate", "a", "b"}, "'b'");
+    ExpectUsageError({"simulate", "--format", "auto", "a"}, "'--format'");
+    ExpectUsageError({"simulate", "--images", "1", "a"}, "'--images'");
+    ExpectUsageError({"simulate", "--images", "2000000", "a"}, "'--images'");
+    ExpectUsageError({"simulate", "--period", "0", "a"}, "'--period'");
+    ExpectUsageError({"simulate", "--noise", "-0.1", "a"}, "'--noise'");
+    ExpectUsageError({"simulate", "--format", "orvex", "--recordings", "2", "a"}, "'--recordings'");
+    ExpectUsageError({"simulate", "--images", "1000000", "--period", "1000", "a"}, "'--period'");
+    ExpectUsageError({"simulate", "--debug-level", "5", "a"}, "'--debug-level'");
+    ExpectUsageError({"--version", "extra"}, "'extra'");
+}

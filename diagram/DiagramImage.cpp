@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <clocale>
 #include <filesystem>
 
 namespace {
@@ -112,9 +111,8 @@ bool SaveDiagramImage(const QImage& bitmap, const std::string& path) {
            file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && file.Commit();
 }
 
-int WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size,
-                        std::vector<std::string>* failed) {
-    int written = 0;
+DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size) {
+    DiagramFiles files;
     for (const DiagramFile& file : kDiagramFiles) {
         QImage bitmap = CreateDiagramBitmap(size);
         DiagramStyle style;
@@ -122,21 +120,7 @@ int WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QS
         if (!RenderDiagram(series, style, bitmap))
             continue;
         const std::string path = pathPrefix + file.szSuffix;
-        if (SaveDiagramImage(bitmap, path))
-            ++written;
-        else if (failed)
-            failed->push_back(path);
+        (SaveDiagramImage(bitmap, path) ? files.written : files.failed).push_back(path);
     }
-    return written;
-}
-
-std::unique_ptr<QGuiApplication> StartOffscreenApplication(int& argc, char** argv) {
-    if (QCoreApplication::instance())
-        return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    auto application = std::make_unique<QGuiApplication>(argc, argv);
-    // Qt sets the user's numeric locale; every number is written by the C rules.
-    std::setlocale(LC_NUMERIC, "C");
-    return application;
+    return files;
 }

@@ -2,11 +2,9 @@
 
 #include "diagram/DiagramStyle.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QSize>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,15 +34,14 @@ bool RenderDiagram(CA1TimeSeries& series, DiagramStyle style, QImage& bitmap);
 // failed write, which leaves any earlier file of that name as it was.
 bool SaveDiagramImage(const QImage& bitmap, const std::string& path);
 
+// The diagram files of one series and how writing them went.
+struct DiagramFiles {
+    std::vector<std::string> written;
+    std::vector<std::string> failed;
+};
+
 // Writes the five diagrams of the series as PNG files named pathPrefix +
 // "-a22-time.png", "-a22-plane.png", "-cfunc.png", "-model.png" and
 // "-prob.png", each at the given size. A diagram whose data the series does
-// not have is not written. Returns the number of files written and adds the
-// paths of files that could not be written to `failed` when given.
-int WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size,
-                        std::vector<std::string>* failed = nullptr);
-
-// For a program without a window: starts a GUI application (which the label
-// fonts need) on the offscreen platform unless QT_QPA_PLATFORM names another,
-// and puts LC_NUMERIC back to "C". Null when an application runs already.
-std::unique_ptr<QGuiApplication> StartOffscreenApplication(int& argc, char** argv);
+// not have is not written.
+DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size);

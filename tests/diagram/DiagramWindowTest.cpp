@@ -137,17 +137,18 @@ TEST_F(DiagramWindow, WritesTheDiagramsThatHaveData) {
     TempDir dir;
     CA1TimeSeries series = SomeSamples();
     const std::string prefix = dir.File("run-s001");
-    EXPECT_EQ(WriteSeriesDiagrams(series, prefix, {200, 120}), 2);
-    EXPECT_TRUE(std::filesystem::exists(prefix + "-a22-time.png"));
-    EXPECT_TRUE(std::filesystem::exists(prefix + "-a22-plane.png"));
+    const DiagramFiles samplesOnly = WriteSeriesDiagrams(series, prefix, {200, 120});
+    EXPECT_EQ(samplesOnly.written,
+              (std::vector<std::string>{prefix + "-a22-time.png", prefix + "-a22-plane.png"}));
+    EXPECT_TRUE(samplesOnly.failed.empty());
     EXPECT_FALSE(std::filesystem::exists(prefix + "-cfunc.png"));
 
     AddCharFunctionAndModel(series, 10, 0.5);
-    EXPECT_EQ(WriteSeriesDiagrams(series, prefix, {200, 120}), 5);
-    for (const char* suffix : {"-cfunc.png", "-model.png", "-prob.png"})
+    EXPECT_EQ(WriteSeriesDiagrams(series, prefix, {200, 120}).written.size(), 5u);
+    for (const char* suffix : {"-a22-time.png", "-cfunc.png", "-model.png", "-prob.png"})
         EXPECT_EQ(QImage(QString::fromStdString(prefix + suffix)).size(), QSize(200, 120));
 
-    std::vector<std::string> failed;
-    EXPECT_EQ(WriteSeriesDiagrams(series, dir.File("nowhere/x"), {50, 40}, &failed), 0);
-    EXPECT_EQ(failed.size(), 5u);
+    const DiagramFiles nowhere = WriteSeriesDiagrams(series, dir.File("nowhere/x"), {50, 40});
+    EXPECT_TRUE(nowhere.written.empty());
+    EXPECT_EQ(nowhere.failed.size(), 5u);
 }

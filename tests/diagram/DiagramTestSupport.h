@@ -16,6 +16,9 @@ inline void EnsureApplication() {
     static char name[] = "test_diagram";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
+        // Run directly, not through CTest, the tests still need no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         new QApplication(argc, argv);
         std::setlocale(LC_NUMERIC, "C");
     }

@@ -4,6 +4,7 @@
 #include "data/CA1SeriesList.h"
 #include "data/LogImport.h"
 #include "data/ORVEXLogReader.h"
+#include "diagram/DiagramImage.h"
 #include "evaluation/AstigmatismTolerance.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
@@ -136,9 +137,16 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
             outStem + FormatC("-s%03zu-", number) + output.pszKind + "." + output.pszExtension;
         ok = output.write(series, target) && ok;
     }
-    // Diagram images of the series (PNG) belong here, named like the files
-    // above with the diagram's name as their kind.
-    return ok;
+    const QSize size = options.nDiagramWidth > 0 && options.nDiagramHeight > 0
+                           ? QSize(options.nDiagramWidth, options.nDiagramHeight)
+                           : DefaultDiagramSize();
+    const DiagramFiles diagrams =
+        WriteSeriesDiagrams(series, outStem + FormatC("-s%03zu", number), size);
+    for (const std::string& written : diagrams.written)
+        series.LogDebug("Diagram image saved to file [" + written + "].");
+    for (const std::string& failed : diagrams.failed)
+        series.LogMessage("ERROR: Failed to save the diagram image [" + failed + "].");
+    return ok && diagrams.failed.empty();
 }
 
 // Output names are built from the log's name without its last extension;

@@ -147,6 +147,19 @@ const OPTIONDEF kEvaluateOptions[] = {
              o.evaluate.nSeed = seed;
          return error;
      }},
+    {"--size", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         const std::size_t cross = v.find('x');
+         std::int64_t width = 0, height = 0;
+         if (cross == std::string::npos ||
+             !ReadInteger(v.substr(0, cross), kMinDiagramSide, kMaxDiagramSide, width) ||
+             !ReadInteger(v.substr(cross + 1), kMinDiagramSide, kMaxDiagramSide, height))
+             return "must be WIDTHxHEIGHT in pixels, each from " + std::to_string(kMinDiagramSide) +
+                    " to " + std::to_string(kMaxDiagramSide);
+         o.evaluate.nDiagramWidth = static_cast<std::int32_t>(width);
+         o.evaluate.nDiagramHeight = static_cast<std::int32_t>(height);
+         return std::string();
+     }},
     {"--out", true,
      [](CLIOPTIONS& o, const std::string& v) {
          o.evaluate.strOutDir = v;
@@ -327,9 +340,13 @@ Astigmatism Stability Report.
   --series N                evaluate only the N-th series of each file
   --seed S                  fix the fit's random restarts (reproducible runs)
   --out DIR                 also write per series the report, the text tables
-                            (.txt) and binary files (.dat) into DIR, named
-                            <stem>-s<NNN>-<kind>.<ext>, kind one of report,
-                            time, cfunc, model, prob
+                            (.txt), binary files (.dat) and diagrams (.png)
+                            into DIR, named <stem>-s<NNN>-<kind>.<ext>, kind
+                            one of report, time, cfunc, model, prob, and for
+                            the diagrams a22-time, a22-plane, cfunc, model,
+                            prob
+  --size WxH                pixel size of the diagrams (default 583x339, the
+                            diagram window's)
 
 simulate: writes a synthetic log of a known astigmatism process: a random
 walk of strength Di, a correlated part of strength Da and correlation time

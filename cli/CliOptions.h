@@ -26,8 +26,17 @@ struct EVALUATEOPTIONS {
     std::optional<std::int32_t> nSeries; // only this series (from 1) of each file
     std::optional<std::uint32_t> nSeed;  // fixes the fit's random restarts
     std::string strOutDir;               // empty: print only
+    // Size of the diagram images in --out; 0 x 0: the diagram window's size.
+    std::int32_t nDiagramWidth = 0;
+    std::int32_t nDiagramHeight = 0;
     std::vector<std::string> files;
 };
+
+// Diagram images of --size are at most this many pixels wide and high: a
+// bitmap of 5000 x 5000 already takes 100 MB.
+inline constexpr std::int32_t kMaxDiagramSide = 5000;
+// Below this the title margins leave no room for a plot.
+inline constexpr std::int32_t kMinDiagramSide = 32;
 
 struct CLIOPTIONS {
     CliCommand command = CliCommand::Help;

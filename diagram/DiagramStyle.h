@@ -30,7 +30,7 @@ struct DiagramStyle {
     std::int32_t m_nWidth = 0;
     std::int32_t m_nHeight = 0;
     std::int32_t m_nBorder = 8;
-    PlotRect m_rcPlot {8, 8, 0, 0};
+    PlotRect m_rcPlot{8, 8, 0, 0};
     COLORREF32 m_crBackground = 0xFFFFFF;
     COLORREF32 m_crAxis = 0x000000;
     COLORREF32 m_crPlaneMarker = 0x000000;
@@ -45,8 +45,7 @@ struct DiagramStyle {
     std::int32_t m_nCFMarkerSize = 4;
 
     // Sets the bitmap size and the default plot rectangle inside the border.
-    void SetBitmapSize(std::int32_t width, std::int32_t height)
-    {
+    void SetBitmapSize(std::int32_t width, std::int32_t height) {
         m_nWidth = width;
         m_nHeight = height;
         m_rcPlot = {m_nBorder, m_nBorder, width - m_nBorder, height - m_nBorder};

@@ -63,6 +63,21 @@ float Float32At(const std::string& bytes, std::size_t offset) {
     return std::bit_cast<float>(bits);
 }
 
+// Width and height from a PNG file's header chunk (big-endian, at bytes 16
+// and 20); (0, 0) for anything that is not a PNG.
+std::pair<std::uint32_t, std::uint32_t> PngSize(const std::string& path) {
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return {0, 0};
+    const auto at = [&](std::size_t offset) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+        return value;
+    };
+    return {at(16), at(20)};
+}
+
 } // namespace
 
 TEST(CliEndToEnd, SimulatedLogGivesTheSameReportTwice) {
@@ -132,6 +147,11 @@ TEST(CliEndToEnd, OutputFolderHoldsEveryFileOfEverySeries) {
             EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
         }
     }
+    for (const char* series : {"s001", "s002"})
+        for (const char* diagram : {"a22-time", "a22-plane", "cfunc", "model", "prob"})
+            EXPECT_EQ(PngSize(out + "/run1-" + series + "-" + diagram + ".png"),
+                      std::make_pair(583u, 339u))
+                << series << diagram;
     EXPECT_EQ(ReadFileBytes(out + "/run1-s001-model.dat").size(), 8044u);
     EXPECT_EQ(ReadFileBytes(out + "/run1-s002-time.dat").size(), 8u + 12u * 300u);
     EXPECT_TRUE(ReadFileBytes(out + "/run1-s001-report.txt").starts_with(" \r\n ---"));
@@ -139,13 +159,16 @@ TEST(CliEndToEnd, OutputFolderHoldsEveryFileOfEverySeries) {
     // Without a fit the model and probability files do not exist, and the
     // log says why.
     const std::string direct = dir.File("direct");
-    const CLIRUN noFit =
-        RunCli(dir, {"evaluate", "--no-fit", "--series", "2", "--out", direct, log});
+    const CLIRUN noFit = RunCli(
+        dir, {"evaluate", "--no-fit", "--series", "2", "--size", "300x200", "--out", direct, log});
     ASSERT_EQ(noFit.nStatus, 0) << noFit.strErr;
     EXPECT_EQ(Count(noFit.strOut, "Astigmatism Stability Report"), 1u);
     EXPECT_TRUE(Contains(noFit.strOut, ", series 002 ==="));
     EXPECT_TRUE(std::filesystem::exists(direct + "/run1-s002-cfunc.dat"));
     EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s002-model.txt"));
+    EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s002-model.png"));
+    EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s002-prob.png"));
+    EXPECT_EQ(PngSize(direct + "/run1-s002-cfunc.png"), std::make_pair(300u, 200u));
     EXPECT_FALSE(std::filesystem::exists(direct + "/run1-s001-time.txt"));
     EXPECT_TRUE(Contains(noFit.strErr, "has no fitted model (--no-fit): its model and "
                                        "probability files are not written."));

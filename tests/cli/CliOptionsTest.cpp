@@ -42,19 +42,12 @@ TEST(CliOptions, EvaluateDefaultsAreTheProgramDefaults) {
 }
 
 TEST(CliOptions, EvaluateOptionsInBothSpellings) {
-    const CLIPARSE result = Parse({"evaluate",   "--format",
-                                   "orvex",      "--rotation=-12.5",
-                                   "--mirror-y", "--min-diversity",
-                                   "20",         "--energy",
-                                   "200",        "--resolution=0.8",
-                                   "--phase",    "0.5",
-                                   "--no-fit",   "--series",
-                                   "3",          "--seed=4294967295",
-                                   "--out",      "out/x",
-                                   "--quiet",    "--debug-level",
-                                   "4",          "--log",
-                                   "run.log",    "--",
-                                   "-odd.log"});
+    const CLIPARSE result = Parse(
+        {"evaluate", "--format", "orvex",   "--rotation=-12.5",  "--mirror-y", "--min-diversity",
+         "20",       "--energy", "200",     "--resolution=0.8",  "--phase",    "0.5",
+         "--no-fit", "--series", "3",       "--seed=4294967295", "--out",      "out/x",
+         "--size",   "800x600",  "--quiet", "--debug-level",     "4",          "--log",
+         "run.log",  "--",       "-odd.log"});
     ASSERT_TRUE(result.bOk) << result.strError;
     const CLIOPTIONS& options = result.options;
     const EVALUATEOPTIONS& evaluate = options.evaluate;
@@ -69,6 +62,8 @@ TEST(CliOptions, EvaluateOptionsInBothSpellings) {
     EXPECT_EQ(evaluate.nSeries, 3);
     EXPECT_EQ(evaluate.nSeed, 4294967295u);
     EXPECT_EQ(evaluate.strOutDir, "out/x");
+    EXPECT_EQ(evaluate.nDiagramWidth, 800);
+    EXPECT_EQ(evaluate.nDiagramHeight, 600);
     EXPECT_TRUE(options.bQuiet);
     EXPECT_EQ(options.nDebugLevel, 4u);
     EXPECT_EQ(options.strLogFile, "run.log");
@@ -119,6 +114,8 @@ TEST(CliOptions, UsageErrorsNameTheCulprit) {
     ExpectUsageError({"evaluate", "--seed", "4294967296", "a.log"}, "'--seed'");
     ExpectUsageError({"evaluate", "--min-diversity", "1.5", "a.log"}, "'--min-diversity'");
     ExpectUsageError({"evaluate", "--format", "csv", "a.log"}, "'--format'");
+    for (const char* size : {"800", "800x", "x600", "800*600", "31x600", "800x5001", "-800x600"})
+        ExpectUsageError({"evaluate", "--size", size, "a.log"}, "'--size'");
     ExpectUsageError({"evaluate", "--no-fit=yes", "a.log"}, "'--no-fit'");
     ExpectUsageError({"evaluate", "--images", "5", "a.log"}, "'--images'");
     ExpectUsageError({"simulate"}, "OUTFILE");

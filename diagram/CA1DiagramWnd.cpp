@@ -1,0 +1,60 @@
+#include "diagram/CA1DiagramWnd.h"
+
+#include "diagram/DiagramImage.h"
+
+#include <QPainter>
+
+namespace {
+
+// The sunken edge around the client area.
+constexpr int kEdgeWidth = 1;
+
+} // namespace
+
+CA1DiagramWnd::CA1DiagramWnd(QWidget* parent) : QFrame(parent) {
+    // The bitmap covers the whole client area: nothing is erased before a
+    // paint, so the window never flickers.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+}
+
+CA1DiagramWnd::~CA1DiagramWnd() = default;
+
+bool CA1DiagramWnd::Create(const QString& name, int id, const QRect& rect, QWidget* parent) {
+    const QSize client(rect.width() - 2 * kEdgeWidth, rect.height() - 2 * kEdgeWidth);
+    if (IsCreated() || client.width() <= 0 || client.height() <= 0)
+        return false;
+    QImage bitmap = CreateDiagramBitmap(client);
+    if (bitmap.isNull())
+        return false;
+    if (parent != parentWidget())
+        setParent(parent);
+    setObjectName(name);
+    setWindowTitle(name);
+    m_nId = id;
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(kEdgeWidth);
+    setGeometry(rect);
+    m_image = std::move(bitmap);
+    m_style.SetBitmapSize(m_image.width(), m_image.height());
+    show();
+    return true;
+}
+
+bool CA1DiagramWnd::DrawSeries(CA1TimeSeries* series) {
+    if (!series || !IsCreated())
+        return false;
+    return RenderDiagram(*series, m_style, m_image);
+}
+
+bool CA1DiagramWnd::SaveImage(const std::string& path) const {
+    return SaveDiagramImage(m_image, path);
+}
+
+void CA1DiagramWnd::paintEvent(QPaintEvent* event) {
+    if (IsCreated()) {
+        QPainter painter(this);
+        painter.drawImage(contentsRect().topLeft(), m_image);
+    }
+    QFrame::paintEvent(event);
+}

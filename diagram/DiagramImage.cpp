@@ -1,0 +1,126 @@
+#include "diagram/DiagramImage.h"
+
+#include "data/CA1TimeSeries.h"
+#include "diagram/CDiagramDC.h"
+#include "infra/CSafeFileWriter.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageWriter>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace {
+
+// Base units of the dialog font at 96 dpi.
+constexpr int kDialogBaseX = 6;
+constexpr int kDialogBaseY = 13;
+// The diagram placeholder of the pages, in dialog units.
+constexpr int kPlaceholderWidth = 390;
+constexpr int kPlaceholderHeight = 210;
+// The sunken edge around the diagram window takes a pixel on each side.
+constexpr int kEdgePixels = 2;
+
+// value * numerator / denominator rounded half away from zero.
+int ScaleRounded(int value, int numerator, int denominator) {
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                         : (product - half) / denominator);
+}
+
+struct ImageFormat {
+    const char* szExtension;
+    const char* szFormat; // Qt's writer format
+};
+
+// The extensions that the platform's encoders for the four offered formats
+// are known by.
+constexpr ImageFormat kImageFormats[] = {
+    {"jpg", "jpeg"}, {"jpeg", "jpeg"}, {"jpe", "jpeg"}, {"jfif", "jpeg"}, {"png", "png"},
+    {"tif", "tiff"}, {"tiff", "tiff"}, {"bmp", "bmp"},  {"dib", "bmp"},
+};
+
+const char* FormatForPath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (extension.size() < 2)
+        return nullptr;
+    extension.erase(0, 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const ImageFormat& format : kImageFormats)
+        if (extension == format.szExtension)
+            return format.szFormat;
+    return nullptr;
+}
+
+struct DiagramFile {
+    DiagramType type;
+    const char* szSuffix;
+};
+
+constexpr DiagramFile kDiagramFiles[] = {
+    {A22Time, "-a22-time.png"},  {A22Plane, "-a22-plane.png"},   {CharFunction, "-cfunc.png"},
+    {FittedModel, "-model.png"}, {ProbabilityPlot, "-prob.png"},
+};
+
+} // namespace
+
+QSize DialogUnitsToPixels(int width, int height) {
+    return {ScaleRounded(width, kDialogBaseX, 4), ScaleRounded(height, kDialogBaseY, 8)};
+}
+
+QSize DefaultDiagramSize() {
+    const QSize window = DialogUnitsToPixels(kPlaceholderWidth, kPlaceholderHeight);
+    return {window.width() - kEdgePixels, window.height() - kEdgePixels};
+}
+
+QImage CreateDiagramBitmap(QSize size) {
+    if (size.width() <= 0 || size.height() <= 0)
+        return {};
+    QImage bitmap(size, QImage::Format_RGB32);
+    if (!bitmap.isNull())
+        bitmap.fill(0);
+    return bitmap;
+}
+
+bool RenderDiagram(CA1TimeSeries& series, DiagramStyle style, QImage& bitmap) {
+    if (bitmap.isNull())
+        return false;
+    style.SetBitmapSize(bitmap.width(), bitmap.height());
+    CDiagramDC dc(bitmap);
+    return series.DrawDiagram(dc, style);
+}
+
+bool SaveDiagramImage(const QImage& bitmap, const std::string& path) {
+    const char* format = FormatForPath(path);
+    if (!format || bitmap.isNull())
+        return false;
+    // Encoded in memory first, so that the file is replaced only by a
+    // complete image.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(bitmap))
+        return false;
+    CSafeFileWriter file;
+    return file.Open(path) &&
+           file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && file.Commit();
+}
+
+DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size) {
+    DiagramFiles files;
+    for (const DiagramFile& file : kDiagramFiles) {
+        QImage bitmap = CreateDiagramBitmap(size);
+        DiagramStyle style;
+        style.m_nType = file.type;
+        if (!RenderDiagram(series, style, bitmap))
+            continue;
+        const std::string path = pathPrefix + file.szSuffix;
+        (SaveDiagramImage(bitmap, path) ? files.written : files.failed).push_back(path);
+    }
+    return files;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "diagram/DiagramStyle.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <string>
+#include <vector>
+
+class CA1TimeSeries;
+
+// Dialog units to pixels with the base units of the dialog font (about 6 x 13
+// pixels at 96 dpi): x * cx / 4 and y * cy / 8, rounded to the nearest pixel.
+QSize DialogUnitsToPixels(int width, int height);
+
+// The diagram window sits over a 390 x 210 dialog-unit placeholder and loses
+// one pixel on each side to its sunken edge; its bitmap has this size.
+QSize DefaultDiagramSize();
+
+// A diagram bitmap of the given size, every byte zero (black). Null for an
+// empty size.
+QImage CreateDiagramBitmap(QSize size);
+
+// Draws the series into the bitmap with the style, whose size fields and plot
+// rectangle are made to fit the bitmap. The renderer's result: false when the
+// series lacks the data that the type needs (the bitmap then shows the
+// background only) or the bitmap is null.
+bool RenderDiagram(CA1TimeSeries& series, DiagramStyle style, QImage& bitmap);
+
+// Writes the bitmap in the format of the path's extension, compared without
+// regard to case: JPEG (.jpg .jpeg .jpe .jfif), PNG (.png), TIFF (.tif
+// .tiff), BMP (.bmp .dib). False for another extension, a null bitmap, or a
+// failed write, which leaves any earlier file of that name as it was.
+bool SaveDiagramImage(const QImage& bitmap, const std::string& path);
+
+// The diagram files of one series and how writing them went.
+struct DiagramFiles {
+    std::vector<std::string> written;
+    std::vector<std::string> failed;
+};
+
+// Writes the five diagrams of the series as PNG files named pathPrefix +
+// "-a22-time.png", "-a22-plane.png", "-cfunc.png", "-model.png" and
+// "-prob.png", each at the given size. A diagram whose data the series does
+// not have is not written.
+DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size);

@@ -1,0 +1,531 @@
+#include "diagram/DiagramRenderer.h"
+
+#include "data/CA1TimeSeries.h"
+#include "diagram/PlotPrimitives.h"
+#include "evaluation/ProbabilityModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Every axis reaches 5 % beyond the data (2.5 % on each side).
+constexpr double kRangeMargin = 1.05;
+// The fitted-model diagram shows a little more time than the model lifetime,
+// so that the guide line's corner does not sit on the right edge.
+constexpr double kModelLifetimeMargin = 1.15;
+// Probabilities of the normal distribution at minus and plus one standard
+// deviation: the model band spans the middle 68 % of the squared changes.
+constexpr double kLowerBandProbability = 0.158655;
+constexpr double kUpperBandProbability = 0.841345;
+// The probability plot shows time until P has fallen to 20 %; its guide line
+// marks the median.
+constexpr double kProbabilityPlotEnd = 0.2;
+constexpr double kMedianProbability = 0.5;
+constexpr COLORREF32 kBandColour = 0xDC6E50;
+constexpr COLORREF32 kTextColour = 0x000000;
+// The lines and crosses of the A22 diagrams.
+constexpr double kSampleLineWidth = 1.0;
+constexpr std::int32_t kSampleMarkerSize = 5;
+constexpr double kModelLineWidth = 2.0;
+constexpr double kBandLineWidth = 1.0;
+// Pixel coordinates are clamped to this before conversion to int: nothing
+// this far out reaches the bitmap, and the conversion stays defined.
+constexpr double kPixelLimit = 1.0e7;
+
+enum class UnitTable { None, Time, Length, Sqr };
+
+// How the diagram types differ where they are alike. The extremes of the data
+// and the curves are per type (FindRanges, DrawCurves).
+struct DiagramKind {
+    std::int32_t nType;
+    bool bNeedsCFunc;
+    bool bNeedsModel;
+    const char* szXTitle;
+    UnitTable xUnit;
+    const char* szLeftTitle;
+    UnitTable leftUnit;
+    const char* szRightTitle; // empty: no right axis
+    bool bSquare;             // one scale in both directions
+};
+
+constexpr DiagramKind kKinds[] = {
+    {A22Time, false, false, "Time [", UnitTable::Time, "A22-x [", UnitTable::Length, "A22-y [",
+     false},
+    {A22Plane, false, false, "A22-x [", UnitTable::Length, "A22-y [", UnitTable::Length, "", true},
+    {CharFunction, true, false, "Timespan t [", UnitTable::Time, "f(t) [", UnitTable::Sqr, "",
+     false},
+    {FittedModel, true, true, "Timespan t [", UnitTable::Time, "f(t) [", UnitTable::Sqr, "", false},
+    {ProbabilityPlot, true, true, "Timespan t [", UnitTable::Time, "P(a,t)", UnitTable::None, "",
+     false},
+};
+// Any other type draws background, frame and empty axes.
+constexpr DiagramKind kOtherKind = {0,  false,           false, "",   UnitTable::None,
+                                    "", UnitTable::None, "",    false};
+
+const DiagramKind& FindKind(std::int32_t type) {
+    for (const DiagramKind& kind : kKinds)
+        if (kind.nType == type)
+            return kind;
+    return kOtherKind;
+}
+
+int ToPixel(double value) {
+    return static_cast<int>(std::clamp(std::trunc(value), -kPixelLimit, kPixelLimit));
+}
+
+ModelParameters ModelOf(const CA1TimeSeries& series) {
+    return {series.m_dModelDi, series.m_dModelDa, series.m_dModelTc, series.m_dModelS};
+}
+
+// f_model(n) = s² n² + 2 D²(n) n with D²(n) = Di² + Da² exp(-n / tc), n in
+// image steps. Without a correlation time the decaying walk is gone for
+// every n > 0 (the limit tc -> 0), and f_model(0) is 0 either way.
+double ModelFunction(const ModelParameters& model, double n) {
+    const auto [di, da, tc, s] = model;
+    const double decaying = tc > 0.0 ? da * da * std::exp(-n / tc) : 0.0;
+    const double sqrDiffusion = di * di + decaying;
+    return s * s * n * n + 2.0 * sqrDiffusion * n;
+}
+
+// Time per image step, or nothing when times cannot be turned into steps.
+std::optional<double> StepTime(const CA1TimeSeries& series) {
+    if (series.m_dPeriod > 0.0 && std::isfinite(series.m_dPeriod))
+        return series.m_dPeriod;
+    return std::nullopt;
+}
+
+struct Extremes {
+    double dMin = 0.0;
+    double dMax = 0.0;
+    void Include(double value) {
+        dMin = std::min(dMin, value);
+        dMax = std::max(dMax, value);
+    }
+};
+
+// span = 1.05 (M - m) about the middle; an axis from zero starts at 0 and
+// ends 2.5 % above the largest value.
+DiagramAxis AxisOf(const Extremes& extremes, bool fromZero) {
+    const double span = kRangeMargin * (extremes.dMax - extremes.dMin);
+    const double centre = (extremes.dMax + extremes.dMin) / 2.0;
+    if (!fromZero)
+        return {centre, span, 1.0};
+    const double upper = centre + span / 2.0;
+    return {upper / 2.0, upper, 1.0};
+}
+
+// The axes from the data; the guide line's point where the type has one.
+void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& layout) {
+    const double t0 = series.m_dPeriod;
+    const ModelParameters model = ModelOf(series);
+    const double sqrTolerance = series.m_dTolerance * series.m_dTolerance;
+    switch (type) {
+    case A22Time:
+    case A22Plane: {
+        const A1SAMPLE& first = series.m_Samples.front();
+        Extremes time{first.nImage * t0, first.nImage * t0};
+        Extremes x{first.dX, first.dX};
+        Extremes y{first.dY, first.dY};
+        for (const A1SAMPLE& sample : series.m_Samples) {
+            time.Include(sample.nImage * t0);
+            x.Include(sample.dX);
+            y.Include(sample.dY);
+        }
+        const DiagramAxis xAxis = AxisOf(x, false);
+        const DiagramAxis yAxis = AxisOf(y, false);
+        // One span for both components, so that equal changes look equal.
+        const double commonSpan = std::max(xAxis.dSpan, yAxis.dSpan);
+        if (type == A22Time) {
+            layout.xAxis = AxisOf(time, false);
+            layout.leftAxis = {xAxis.dCentre, commonSpan, 1.0};
+            layout.rightAxis = {yAxis.dCentre, commonSpan, 1.0};
+        } else {
+            layout.xAxis = {xAxis.dCentre, commonSpan, 1.0};
+            layout.leftAxis = {yAxis.dCentre, commonSpan, 1.0};
+        }
+        return;
+    }
+    case CharFunction:
+    case FittedModel: {
+        double tMin = 0.0, tMax = 0.0, fMin = 0.0, fMax = 0.0;
+        series.GetCFuncRange(tMin, tMax, fMin, fMax);
+        if (type == FittedModel) {
+            tMax = std::max(tMax, kModelLifetimeMargin * series.m_dModelLifetime);
+            if (const auto step = StepTime(series))
+                fMax = std::max(fMax, ModelFunction(model, tMax / *step));
+        }
+        layout.xAxis = AxisOf({0.0, tMax}, true);
+        layout.leftAxis = AxisOf({0.0, fMax}, true);
+        if (type == CharFunction && series.m_nLifetimeState == 1) {
+            layout.bGuide = true;
+            layout.dGuideTime = series.m_dLifetime;
+            layout.dGuideLevel = sqrTolerance;
+        } else if (type == FittedModel) {
+            layout.bGuide = true;
+            layout.dGuideTime = series.m_dModelLifetime;
+            layout.dGuideLevel = sqrTolerance;
+        }
+        return;
+    }
+    case ProbabilityPlot:
+        layout.xAxis =
+            AxisOf({0.0, t0 * ProbabilityLifetime(sqrTolerance, kProbabilityPlotEnd, model)}, true);
+        layout.leftAxis = AxisOf({0.0, 1.0}, true);
+        layout.bGuide = true;
+        layout.dGuideTime = t0 * ProbabilityLifetime(sqrTolerance, kMedianProbability, model);
+        layout.dGuideLevel = kMedianProbability;
+        return;
+    default:
+        return;
+    }
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The display unit for a span, its label trimmed in the series' table.
+const UNIT* DisplayUnit(CA1TimeSeries& series, UnitTable table, double span) {
+    std::vector<UNIT>* units = nullptr;
+    int index = 0;
+    switch (table) {
+    case UnitTable::None:
+        return nullptr;
+    case UnitTable::Time:
+        units = &series.m_TimeUnits;
+        index = series.FindTimeUnit(span);
+        break;
+    case UnitTable::Length:
+        units = &series.m_LenUnits;
+        index = series.FindLengthUnit(span);
+        break;
+    case UnitTable::Sqr:
+        units = &series.m_SqrUnits;
+        index = series.FindSqrUnit(span);
+        break;
+    }
+    if (index < 0 || static_cast<std::size_t>(index) >= units->size())
+        return nullptr;
+    UNIT& unit = (*units)[index];
+    unit.strName = Trim(unit.strName);
+    return &unit;
+}
+
+// "Time [" + "s" + "]"; a title without a unit table stays as it is.
+std::string Title(const char* text, const UNIT* unit) {
+    return unit ? std::string(text) + unit->strName + "]" : std::string(text);
+}
+
+void ApplyTitles(CA1TimeSeries& series, const DiagramKind& kind, DiagramLayout& layout) {
+    const UNIT* xUnit = DisplayUnit(series, kind.xUnit, layout.xAxis.dSpan);
+    const UNIT* yUnit = DisplayUnit(series, kind.leftUnit, layout.leftAxis.dSpan);
+    layout.strXTitle = Title(kind.szXTitle, xUnit);
+    layout.strLeftTitle = Title(kind.szLeftTitle, yUnit);
+    layout.xAxis.dFactor = xUnit ? xUnit->dFactor : 1.0;
+    layout.leftAxis.dFactor = yUnit ? yUnit->dFactor : 1.0;
+    if (layout.bRightAxis) {
+        layout.strRightTitle = Title(kind.szRightTitle, yUnit);
+        layout.rightAxis.dFactor = layout.leftAxis.dFactor;
+    }
+}
+
+// Room for the titles and tick labels: three title heights on the left (and
+// on the right for a right axis), two and a bit below.
+void NarrowPlot(const DiagramKind& kind, DiagramLayout& layout) {
+    PlotRect& rc = layout.rcPlot;
+    const int h = layout.nXTitleHeight;
+    rc.left += 3 * h;
+    rc.bottom -= 2 * h + 4;
+    if (layout.bRightAxis)
+        rc.right -= 3 * h;
+    if (kind.bSquare) {
+        const int excess = (rc.right - rc.left) - (rc.bottom - rc.top);
+        rc.left += excess / 2;
+        rc.right -= excess - excess / 2;
+    }
+}
+
+// A curve of data points and how to draw it.
+struct CurveSpec {
+    COLORREF32 crLine = 0;
+    COLORREF32 crMarker = 0;
+    DiagramAxis x;
+    DiagramAxis y;
+    double dLineWidth = 0.0;      // 0: no line
+    std::int32_t nMarkerSize = 0; // 0: no markers
+    std::int32_t nMarkerShape = MarkerPixel;
+};
+
+PointD MapPoint(const PlotRect& rc, const DiagramAxis& x, const DiagramAxis& y, PointD value) {
+    return {rc.left + (value.x - x.Lower()) / x.dSpan * (rc.right - rc.left),
+            rc.bottom + (value.y - y.Lower()) / y.dSpan * (rc.top - rc.bottom)};
+}
+
+void DrawCurve(CDiagramDC& dc, const PlotRect& rc, const CurveSpec& spec,
+               const std::vector<PointD>& values) {
+    // An axis without extent (one sample, constant values) maps nothing.
+    if (!spec.x.CanMap() || !spec.y.CanMap())
+        return;
+    std::vector<PointD> points;
+    points.reserve(values.size());
+    for (const PointD& value : values)
+        points.push_back(MapPoint(rc, spec.x, spec.y, value));
+    if (spec.dLineWidth != 0.0 && points.size() >= 2) {
+        PointD pen = points.front();
+        for (std::size_t i = 1; i < points.size(); ++i)
+            DrawSmoothLineTo(pen, &dc, points[i], spec.crLine, spec.dLineWidth);
+    }
+    // Markers after the whole line, so that they lie on top of it.
+    if (spec.nMarkerSize != 0)
+        for (const PointD& point : points)
+            DrawMarker(dc, point.x, point.y, spec.nMarkerShape, spec.nMarkerSize, spec.crMarker);
+}
+
+// A function of time sampled every two pixels from t = 0, up to the end of
+// the time axis or, when `clipAtTop`, up to the first value above the value
+// axis. A value that is not a number ends the curve too.
+std::vector<PointD> SampleCurve(const DiagramLayout& layout, bool clipAtTop,
+                                const std::function<double(double)>& value) {
+    std::vector<PointD> points;
+    const int width = layout.rcPlot.right - layout.rcPlot.left;
+    if (width <= 0 || !layout.xAxis.CanMap())
+        return points;
+    const double delta = 2.0 * layout.xAxis.dSpan / width;
+    // Two pixels per point cover the axis in W / 2 points; the bound only
+    // guards against rounding.
+    const int maxPoints = width + 10;
+    for (int l = 0; l < maxPoints; ++l) {
+        const double t = l * delta;
+        if (t > layout.xAxis.Upper())
+            break;
+        const double v = value(t);
+        if (!std::isfinite(v) || (clipAtTop && v > layout.leftAxis.Upper()))
+            break;
+        points.push_back({t, v});
+    }
+    return points;
+}
+
+void DrawGuideLine(CDiagramDC& dc, const DiagramLayout& layout, COLORREF32 colour) {
+    const DiagramAxis& x = layout.xAxis;
+    const DiagramAxis& y = layout.leftAxis;
+    if (!layout.bGuide || !x.CanMap() || !y.CanMap() || !std::isfinite(layout.dGuideTime) ||
+        !std::isfinite(layout.dGuideLevel))
+        return;
+    const PlotRect& rc = layout.rcPlot;
+    const int row =
+        rc.bottom -
+        ToPixel((layout.dGuideLevel - y.Lower()) / y.dSpan * (rc.bottom - rc.top) + 0.5);
+    const int column =
+        rc.left + ToPixel((layout.dGuideTime - x.Lower()) / x.dSpan * (rc.right - rc.left) + 0.5);
+    const COLORREF32 previousPen = dc.SelectPen(colour);
+    dc.MoveTo(rc.left, row);
+    dc.LineTo(column, row);
+    dc.LineTo(column, rc.bottom);
+    dc.SelectPen(previousPen);
+}
+
+std::vector<PointD> CFuncPoints(const CA1TimeSeries& series, std::size_t every) {
+    std::vector<PointD> points;
+    for (std::size_t i = 0; i < series.m_CFuncData.size(); i += every) {
+        const A1SAMPLE& point = series.m_CFuncData[i];
+        points.push_back({point.nImage * series.m_dPeriod, point.dX + point.dY});
+    }
+    return points;
+}
+
+void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle& style,
+                const DiagramLayout& layout) {
+    const PlotRect& rc = layout.rcPlot;
+    const ModelParameters model = ModelOf(series);
+    const std::optional<double> step = StepTime(series);
+    const double sqrTolerance = series.m_dTolerance * series.m_dTolerance;
+    const CurveSpec cfuncMarkers{0,   style.m_crCFMarker,    layout.xAxis, layout.leftAxis,
+                                 0.0, style.m_nCFMarkerSize, MarkerDisc};
+    DrawGuideLine(dc, layout, style.m_crLimitLine);
+
+    switch (style.m_nType) {
+    case A22Time: {
+        std::vector<PointD> xValues, yValues;
+        for (const A1SAMPLE& sample : series.m_Samples) {
+            xValues.push_back({sample.nImage * series.m_dPeriod, sample.dX});
+            yValues.push_back({sample.nImage * series.m_dPeriod, sample.dY});
+        }
+        DrawCurve(dc, rc,
+                  {style.m_crXLine, style.m_crXMarker, layout.xAxis, layout.leftAxis,
+                   kSampleLineWidth, kSampleMarkerSize, MarkerCross},
+                  xValues);
+        DrawCurve(dc, rc,
+                  {style.m_crYLine, style.m_crYMarker, layout.xAxis, layout.rightAxis,
+                   kSampleLineWidth, kSampleMarkerSize, MarkerCross},
+                  yValues);
+        return;
+    }
+    case A22Plane: {
+        std::vector<PointD> values;
+        for (const A1SAMPLE& sample : series.m_Samples)
+            values.push_back({sample.dX, sample.dY});
+        DrawCurve(dc, rc,
+                  {style.m_crPlaneLine, style.m_crPlaneMarker, layout.xAxis, layout.leftAxis,
+                   kSampleLineWidth, kSampleMarkerSize, MarkerCross},
+                  values);
+        return;
+    }
+    case CharFunction:
+        DrawCurve(dc, rc, cfuncMarkers, CFuncPoints(series, 1));
+        return;
+    case FittedModel: {
+        if (step) {
+            const double t0 = *step;
+            const CurveSpec band{kBandColour,    0, layout.xAxis, layout.leftAxis,
+                                 kBandLineWidth, 0, MarkerPixel};
+            for (const double p : {kLowerBandProbability, kUpperBandProbability})
+                DrawCurve(dc, rc, band, SampleCurve(layout, true, [&](double t) {
+                              return SqrAmplitudeQuantile(t / t0, p, model);
+                          }));
+            DrawCurve(
+                dc, rc,
+                {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
+                 MarkerPixel},
+                SampleCurve(layout, true, [&](double t) { return ModelFunction(model, t / t0); }));
+        }
+        // Markers about two marker sizes apart: every q-th record, as the
+        // records lie one image step apart.
+        const int width = rc.right - rc.left;
+        double every = 1.0;
+        if (step && width > 0)
+            every = std::trunc(layout.xAxis.dSpan / width * 2.0 * style.m_nCFMarkerSize / *step);
+        const double records = static_cast<double>(series.m_CFuncData.size());
+        const std::size_t q = static_cast<std::size_t>(
+            std::isfinite(every) ? std::clamp(every, 1.0, std::max(records, 1.0)) : 1.0);
+        DrawCurve(dc, rc, cfuncMarkers, CFuncPoints(series, q));
+        return;
+    }
+    case ProbabilityPlot:
+        if (step) {
+            const double t0 = *step;
+            DrawCurve(dc, rc,
+                      {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
+                       MarkerPixel},
+                      SampleCurve(layout, false, [&](double t) {
+                          return StabilityProbability(sqrTolerance, t / t0, model);
+                      }));
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+// The border of the plot rectangle and a second one a pixel outside it.
+void DrawFrame(CDiagramDC& dc, const PlotRect& rc) {
+    const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
+    dc.MoveTo(l, b);
+    const QPoint corners[] = {{r, b},         {r, t},         {l, t},         {l, b + 1},
+                              {r + 1, b + 1}, {r + 1, t - 1}, {l - 1, t - 1}, {l - 1, b + 2}};
+    for (const QPoint& corner : corners)
+        dc.LineTo(corner.x(), corner.y());
+}
+
+void DrawTitlesAndTicks(CDiagramDC& dc, const DiagramStyle& style, const DiagramFonts& fonts,
+                        const DiagramLayout& layout) {
+    const PlotRect& rc = layout.rcPlot;
+    const auto displayed = [](const DiagramAxis& axis, double value) {
+        return value / axis.dFactor;
+    };
+    dc.SelectFont(&fonts.horizontal);
+    dc.SetTextColor(kTextColour);
+    dc.TextOut(ToPixel((rc.left + rc.right - layout.nXTitleWidth) / 2.0 + 0.5),
+               rc.bottom + layout.nXTitleHeight + 4, layout.strXTitle);
+    DrawXAxisTicks(dc, {rc.left, rc.bottom}, rc.right, displayed(layout.xAxis, layout.xAxis.dSpan),
+                   displayed(layout.xAxis, layout.xAxis.dCentre));
+    DrawLeftAxisTicks(dc, {rc.left, rc.bottom}, {rc.left, rc.top},
+                      displayed(layout.leftAxis, layout.leftAxis.dSpan),
+                      displayed(layout.leftAxis, layout.leftAxis.dCentre));
+    if (layout.bRightAxis)
+        DrawRightAxisTicks(dc, {rc.right, rc.bottom}, {rc.right, rc.top},
+                           displayed(layout.rightAxis, layout.rightAxis.dSpan),
+                           displayed(layout.rightAxis, layout.rightAxis.dCentre));
+
+    // The vertical titles read upwards, centred on the plot's height, in the
+    // colour of their curve where two curves share the plot.
+    dc.SelectFont(&fonts.upwards);
+    const QSize left = dc.GetTextExtent(layout.strLeftTitle);
+    if (layout.bRightAxis)
+        dc.SetTextColor(style.m_crXMarker);
+    dc.TextOut(rc.left - 2 * left.height() - 9,
+               ToPixel((rc.bottom + rc.top + left.width()) / 2.0 + 0.5), layout.strLeftTitle);
+    if (!layout.strRightTitle.empty()) {
+        const QSize right = dc.GetTextExtent(layout.strRightTitle);
+        dc.SetTextColor(style.m_crYMarker);
+        dc.TextOut(rc.right + right.height() + 9,
+                   ToPixel((rc.bottom + rc.top + right.width()) / 2.0 + 0.5), layout.strRightTitle);
+    }
+    dc.SetTextColor(kTextColour);
+}
+
+} // namespace
+
+bool DiagramAxis::CanMap() const {
+    return dSpan > 0.0 && std::isfinite(dSpan) && std::isfinite(dCentre);
+}
+
+std::optional<DiagramFonts> CreateDiagramFonts(const DiagramStyle& style) {
+    auto horizontal = CDiagramFont::Create(style.m_strFontFace, style.m_nFontHeight,
+                                           CDiagramFont::Direction::Horizontal);
+    auto upwards = CDiagramFont::Create(style.m_strFontFace, style.m_nFontHeight,
+                                        CDiagramFont::Direction::Upwards);
+    if (!horizontal || !upwards)
+        return std::nullopt;
+    return DiagramFonts{*horizontal, *upwards};
+}
+
+DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
+                          const DiagramFonts* fonts) {
+    const DiagramKind& kind = FindKind(style.m_nType);
+    DiagramLayout layout;
+    layout.rcPlot = style.m_rcPlot;
+    if (series.m_Samples.empty() || (kind.bNeedsCFunc && series.m_CFuncData.empty()) ||
+        (kind.bNeedsModel && series.m_nModelState < 1))
+        return layout;
+    layout.bHasData = true;
+    layout.bRightAxis = kind.szRightTitle[0] != '\0';
+    FindRanges(series, style.m_nType, layout);
+    if (!fonts)
+        return layout;
+    layout.bHasTitles = true;
+    ApplyTitles(series, kind, layout);
+    const QSize extent = fonts->horizontal.TextExtent(layout.strXTitle);
+    layout.nXTitleWidth = extent.width();
+    layout.nXTitleHeight = extent.height();
+    NarrowPlot(kind, layout);
+    return layout;
+}
+
+bool CA1TimeSeries::DrawDiagram(CDiagramDC& dc, const DiagramStyle& style) {
+    dc.FillRect({0, 0, style.m_nWidth, style.m_nHeight}, style.m_crBackground);
+    const std::optional<DiagramFonts> fonts = CreateDiagramFonts(style);
+    const DiagramLayout layout = PlanDiagram(*this, style, fonts ? &*fonts : nullptr);
+    if (!layout.bHasData)
+        return false;
+    // Labels sit on boxes of the background colour.
+    dc.SetBkColor(style.m_crBackground);
+    const COLORREF32 previousPen = dc.SelectPen(style.m_crAxis);
+    const CDiagramFont* previousFont = dc.SelectFont(nullptr);
+
+    DrawCurves(dc, *this, style, layout);
+    dc.SelectPen(style.m_crAxis);
+    DrawFrame(dc, layout.rcPlot);
+    if (layout.bHasTitles)
+        DrawTitlesAndTicks(dc, style, *fonts, layout);
+
+    dc.SelectFont(previousFont);
+    dc.SelectPen(previousPen);
+    return true;
+}

@@ -9,8 +9,7 @@ constexpr const char* kSeriesName = "A1-Time Series Data";
 
 // The first entry from index 1 on that shows the value between 1 and 1000
 // wins; the base unit is only the fall-back, so 999.9 nm stays in nm.
-int FindUnit(const std::vector<UNIT>& table, double value)
-{
+int FindUnit(const std::vector<UNIT>& table, double value) {
     for (std::size_t j = 1; j < table.size(); ++j) {
         const double scaled = value / table[j].dFactor;
         if (scaled >= 1.0 && scaled < 1000.0)
@@ -23,8 +22,7 @@ int FindUnit(const std::vector<UNIT>& table, double value)
 
 CA1TimeSeries::CA1TimeSeries() : CA1TimeSeries(nullptr) {}
 
-CA1TimeSeries::CA1TimeSeries(CLogFile* pLog)
-{
+CA1TimeSeries::CA1TimeSeries(CLogFile* pLog) {
     m_pLog = pLog;
     m_nVersion = kSeriesVersion;
     m_strName = kSeriesName;
@@ -32,13 +30,11 @@ CA1TimeSeries::CA1TimeSeries(CLogFile* pLog)
     Reset();
 }
 
-CA1TimeSeries::CA1TimeSeries(const CA1TimeSeries& other) : CA1TimeSeries(other.m_pLog)
-{
+CA1TimeSeries::CA1TimeSeries(const CA1TimeSeries& other) : CA1TimeSeries(other.m_pLog) {
     *this = other;
 }
 
-CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other)
-{
+CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other) {
     if (this == &other)
         return *this;
     m_LogLines = other.m_LogLines;
@@ -78,8 +74,7 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other)
     return *this;
 }
 
-void CA1TimeSeries::Reset()
-{
+void CA1TimeSeries::Reset() {
     // swap with empty vectors releases the storage, not only the elements
     std::vector<std::string>().swap(m_LogLines);
     std::vector<A1SAMPLE>().swap(m_Samples);
@@ -117,34 +112,29 @@ void CA1TimeSeries::Reset()
     m_dModelSSqr = 0.0;
 }
 
-void CA1TimeSeries::FillUnitTables()
-{
-    m_LenUnits = {{"nm", 1.0},  {"fm", 1e-6}, {"pm", 1e-3}, {"um", 1e3},
-                  {"mm", 1e6},  {"m ", 1e9},  {"km", 1e12}};
+void CA1TimeSeries::FillUnitTables() {
+    m_LenUnits = {{"nm", 1.0}, {"fm", 1e-6}, {"pm", 1e-3}, {"um", 1e3},
+                  {"mm", 1e6}, {"m ", 1e9},  {"km", 1e12}};
     m_TimeUnits = {{"s  ", 1.0}, {"ms ", 1e-3}, {"min", 60.0}, {"h  ", 3600.0}};
-    m_SqrUnits = {{"nm\u00B2", 1.0},     {"fm\u00B2", 1e-12}, {"100fm\u00B2", 1e-10},
-                  {"pm\u00B2", 1e-6},    {"A\u00B2 ", 0.01},  {"um\u00B2", 1e6},
-                  {"100um\u00B2", 1e8},  {"mm\u00B2", 1e12},  {"cm\u00B2", 1e14},
+    m_SqrUnits = {{"nm\u00B2", 1.0},    {"fm\u00B2", 1e-12}, {"100fm\u00B2", 1e-10},
+                  {"pm\u00B2", 1e-6},   {"A\u00B2 ", 0.01},  {"um\u00B2", 1e6},
+                  {"100um\u00B2", 1e8}, {"mm\u00B2", 1e12},  {"cm\u00B2", 1e14},
                   {"m\u00B2 ", 1e18}};
 }
 
-int CA1TimeSeries::FindLengthUnit(double value) const
-{
+int CA1TimeSeries::FindLengthUnit(double value) const {
     return FindUnit(m_LenUnits, value);
 }
 
-int CA1TimeSeries::FindTimeUnit(double value) const
-{
+int CA1TimeSeries::FindTimeUnit(double value) const {
     return FindUnit(m_TimeUnits, value);
 }
 
-int CA1TimeSeries::FindSqrUnit(double value) const
-{
+int CA1TimeSeries::FindSqrUnit(double value) const {
     return FindUnit(m_SqrUnits, value);
 }
 
-void CA1TimeSeries::GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const
-{
+void CA1TimeSeries::GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const {
     if (m_CFuncData.empty())
         return;
     tMin = tMax = m_CFuncData.front().nImage * m_dPeriod;

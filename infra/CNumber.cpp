@@ -20,8 +20,7 @@ public:
     CLocaleGuard& operator=(const CLocaleGuard&) = delete;
 
 private:
-    static locale_t CLocale()
-    {
+    static locale_t CLocale() {
         static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
         return c;
     }
@@ -30,8 +29,7 @@ private:
 
 } // namespace
 
-std::string FormatC(const char* format, ...)
-{
+std::string FormatC(const char* format, ...) {
     CLocaleGuard guard;
     char small[256];
     va_list args;
@@ -54,12 +52,12 @@ std::string FormatC(const char* format, ...)
     return std::string(large.data(), static_cast<std::size_t>(length));
 }
 
-std::int32_t ParseCInt(std::string_view text, std::size_t* consumed)
-{
+std::int32_t ParseCInt(std::string_view text, std::size_t* consumed) {
     // strtol needs a terminated string; copying at most what a number can
     // occupy keeps a 10 MB line from being copied for one integer.
     std::size_t start = 0;
-    while (start < text.size() && (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
+    while (start < text.size() &&
+           (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
         ++start;
     std::size_t end = start;
     if (end < text.size() && (text[end] == '+' || text[end] == '-'))
@@ -80,13 +78,13 @@ std::int32_t ParseCInt(std::string_view text, std::size_t* consumed)
     return static_cast<std::int32_t>(value);
 }
 
-double ParseCDouble(std::string_view text, std::size_t* consumed)
-{
+double ParseCDouble(std::string_view text, std::size_t* consumed) {
     // A decimal number with exponent, "inf", "nan" or a hexadecimal float all
     // fit in far fewer characters than a pathological line may hold; 512 is
     // enough for any literal a log or a user writes, and keeps the copy small.
     std::size_t start = 0;
-    while (start < text.size() && (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
+    while (start < text.size() &&
+           (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
         ++start;
     const std::string window(text.substr(start, 512));
     CLocaleGuard guard;

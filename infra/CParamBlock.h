@@ -17,13 +17,11 @@ public:
     std::int32_t m_nVersion = 0;
     std::string m_strName;
 
-    void LogMessage(const std::string& text) const
-    {
+    void LogMessage(const std::string& text) const {
         if (m_pLog)
             m_pLog->WriteLine(text);
     }
-    void LogDebug(const std::string& text) const
-    {
+    void LogDebug(const std::string& text) const {
         if (m_pLog)
             m_pLog->WriteDebug(text, 1);
     }

@@ -10,18 +10,15 @@ namespace {
 std::optional<std::size_t> g_writeLimitForTesting;
 }
 
-void CSafeFileWriter::SetWriteLimitForTesting(std::optional<std::size_t> bytes)
-{
+void CSafeFileWriter::SetWriteLimitForTesting(std::optional<std::size_t> bytes) {
     g_writeLimitForTesting = bytes;
 }
 
-CSafeFileWriter::~CSafeFileWriter()
-{
+CSafeFileWriter::~CSafeFileWriter() {
     Discard();
 }
 
-bool CSafeFileWriter::Open(const std::string& path)
-{
+bool CSafeFileWriter::Open(const std::string& path) {
     Discard();
     m_bFailed = false;
     m_nWritten = 0;
@@ -32,7 +29,8 @@ bool CSafeFileWriter::Open(const std::string& path)
         return false;
 
     const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -62,13 +60,11 @@ bool CSafeFileWriter::Open(const std::string& path)
     return true;
 }
 
-bool CSafeFileWriter::Write(std::string_view bytes)
-{
+bool CSafeFileWriter::Write(std::string_view bytes) {
     return Write(bytes.data(), bytes.size());
 }
 
-bool CSafeFileWriter::Write(const void* data, std::size_t size)
-{
+bool CSafeFileWriter::Write(const void* data, std::size_t size) {
     if (!m_pFile || m_bFailed)
         return false;
     if (g_writeLimitForTesting && m_nWritten + size > *g_writeLimitForTesting) {
@@ -83,8 +79,7 @@ bool CSafeFileWriter::Write(const void* data, std::size_t size)
     return true;
 }
 
-bool CSafeFileWriter::Commit()
-{
+bool CSafeFileWriter::Commit() {
     if (!m_pFile)
         return false;
     bool ok = !m_bFailed && std::fflush(m_pFile) == 0 && ::fsync(::fileno(m_pFile)) == 0;
@@ -98,8 +93,7 @@ bool CSafeFileWriter::Commit()
     return ok;
 }
 
-void CSafeFileWriter::Discard()
-{
+void CSafeFileWriter::Discard() {
     if (m_pFile) {
         std::fclose(m_pFile);
         m_pFile = nullptr;

@@ -8,8 +8,7 @@
 
 namespace {
 
-std::string WithCrLf(std::string_view text)
-{
+std::string WithCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -22,20 +21,17 @@ std::string WithCrLf(std::string_view text)
 
 } // namespace
 
-bool CTextFileWriter::WriteText(std::string_view text)
-{
+bool CTextFileWriter::WriteText(std::string_view text) {
     return m_file.Write(WithCrLf(EncodeLine8Bit(text)));
 }
 
-bool CTextFileWriter::WriteLine(std::string_view text)
-{
+bool CTextFileWriter::WriteLine(std::string_view text) {
     std::string line = WithCrLf(EncodeLine8Bit(text));
     line += "\r\n";
     return m_file.Write(line);
 }
 
-bool CTextFileReader::Open(const std::string& path)
-{
+bool CTextFileReader::Open(const std::string& path) {
     Close();
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
@@ -44,8 +40,7 @@ bool CTextFileReader::Open(const std::string& path)
     return m_pFile != nullptr;
 }
 
-void CTextFileReader::Close()
-{
+void CTextFileReader::Close() {
     if (m_pFile) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
@@ -55,8 +50,7 @@ void CTextFileReader::Close()
     m_nCapacity = 0;
 }
 
-bool CTextFileReader::ReadRawLine(std::string& line)
-{
+bool CTextFileReader::ReadRawLine(std::string& line) {
     line.clear();
     if (!m_pFile)
         return false;
@@ -72,8 +66,7 @@ bool CTextFileReader::ReadRawLine(std::string& line)
     return true;
 }
 
-bool CTextFileReader::ReadLine(std::string& line)
-{
+bool CTextFileReader::ReadLine(std::string& line) {
     if (!ReadRawLine(line))
         return false;
     line = DecodeLine8Bit(line);

@@ -2,8 +2,7 @@
 
 namespace {
 
-bool IsAscii(std::string_view text)
-{
+bool IsAscii(std::string_view text) {
     for (const char c : text)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
@@ -12,8 +11,7 @@ bool IsAscii(std::string_view text)
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes)
-{
+bool IsValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     const std::size_t n = bytes.size();
     while (i < n) {
@@ -53,8 +51,7 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string EncodeLine8Bit(std::string_view utf8)
-{
+std::string EncodeLine8Bit(std::string_view utf8) {
     if (IsAscii(utf8) || !IsValidUtf8(utf8))
         return std::string(utf8);
     std::string latin1;
@@ -74,8 +71,7 @@ std::string EncodeLine8Bit(std::string_view utf8)
     return latin1;
 }
 
-std::string DecodeLine8Bit(std::string_view bytes)
-{
+std::string DecodeLine8Bit(std::string_view bytes) {
     if (IsAscii(bytes) || IsValidUtf8(bytes))
         return std::string(bytes);
     std::string utf8;

@@ -5,8 +5,7 @@
 #include <QString>
 #include <cstdlib>
 
-std::string FindProgramDataFolder(const std::string& executableBaseName)
-{
+std::string FindProgramDataFolder(const std::string& executableBaseName) {
     QString base;
     if (const char* overridden = std::getenv("TESSARIC_DATA_DIR"); overridden && *overridden) {
         base = QString::fromLocal8Bit(overridden);

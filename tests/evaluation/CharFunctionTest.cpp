@@ -1,5 +1,5 @@
-#include "support/LogCapture.h"
 #include "data/CA1TimeSeries.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +148,8 @@ TEST(CharFunction, PairsAcrossAGapAreSkipped) {
         const A1SAMPLE& record = series.m_CFuncData[i];
         const double k = static_cast<double>(i + 1);
         EXPECT_EQ(record.nImage, static_cast<std::int32_t>(i + 1));
-        EXPECT_NEAR(record.dX, k * k + 10.0 / 3.0, 1e-12); // a pair across the gap would give (k + 1)^2
+        EXPECT_NEAR(record.dX, k * k + 10.0 / 3.0,
+                    1e-12); // a pair across the gap would give (k + 1)^2
         EXPECT_NEAR(record.dY, (i % 2 == 0 ? 1.0 : 0.0) - 2.0 / 3.0, 1e-15);
         EXPECT_EQ(record.dErrX, 0.0);
     }

@@ -1,7 +1,7 @@
-#include "support/LogCapture.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CTuple.h"
 #include "evaluation/StabilityModel.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "support/LogCapture.h"
 #include "data/CA1TimeSeries.h"
 #include "evaluation/AstigmatismTolerance.h"
 #include "evaluation/ModelLifetimeSearch.h"
 #include "infra/CNumber.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

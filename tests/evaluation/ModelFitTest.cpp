@@ -1,8 +1,8 @@
-#include "support/LogCapture.h"
 #include "data/CA1TimeSeries.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CFitRandom.h"
 #include "evaluation/StabilityModel.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -20,4 +20,3 @@ void ExpectMatchesGolden(const std::string& actual, const std::string& name);
 // Little-endian readers for the binary files, independent of the host.
 std::int32_t Int32At(const std::string& bytes, std::size_t offset);
 float Float32At(const std::string& bytes, std::size_t offset);
-

@@ -267,24 +267,24 @@ PointD MapPoint(const PlotRect& rc, const DiagramAxis& x, const DiagramAxis& y, 
             rc.bottom + (value.y - y.Lower()) / y.dSpan * (rc.top - rc.bottom)};
 }
 
-void DrawCurve(CDiagramDC& dc, const PlotRect& rc, const CurveSpec& spec,
+void DrawCurve(CDiagramDC& dc, const PlotRect& rc, const CurveSpec& curve,
                const std::vector<PointD>& values) {
     // An axis without extent (one sample, constant values) maps nothing.
-    if (!spec.x.CanMap() || !spec.y.CanMap())
+    if (!curve.x.CanMap() || !curve.y.CanMap())
         return;
     std::vector<PointD> points;
     points.reserve(values.size());
     for (const PointD& value : values)
-        points.push_back(MapPoint(rc, spec.x, spec.y, value));
-    if (spec.dLineWidth != 0.0 && points.size() >= 2) {
+        points.push_back(MapPoint(rc, curve.x, curve.y, value));
+    if (curve.dLineWidth != 0.0 && points.size() >= 2) {
         PointD pen = points.front();
         for (std::size_t i = 1; i < points.size(); ++i)
-            DrawSmoothLineTo(pen, &dc, points[i], spec.crLine, spec.dLineWidth);
+            DrawSmoothLineTo(pen, &dc, points[i], curve.crLine, curve.dLineWidth);
     }
     // Markers after the whole line, so that they lie on top of it.
-    if (spec.nMarkerSize != 0)
+    if (curve.nMarkerSize != 0)
         for (const PointD& point : points)
-            DrawMarker(dc, point.x, point.y, spec.nMarkerShape, spec.nMarkerSize, spec.crMarker);
+            DrawMarker(dc, point.x, point.y, curve.nMarkerShape, curve.nMarkerSize, curve.crMarker);
 }
 
 // A function of time sampled every two pixels from t = 0, up to the end of

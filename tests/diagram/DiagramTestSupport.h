@@ -47,11 +47,11 @@ struct SampleSpec {
 inline CA1TimeSeries SeriesWithSamples(double period, const std::vector<SampleSpec>& samples) {
     CA1TimeSeries series;
     series.m_dPeriod = period;
-    for (const SampleSpec& spec : samples) {
+    for (const SampleSpec& given : samples) {
         A1SAMPLE sample;
-        sample.nImage = spec.nImage;
-        sample.dX = spec.dX;
-        sample.dY = spec.dY;
+        sample.nImage = given.nImage;
+        sample.dX = given.dX;
+        sample.dY = given.dY;
         series.m_Samples.push_back(sample);
     }
     return series;

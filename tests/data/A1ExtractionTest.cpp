@@ -83,6 +83,11 @@ TEST(A1Extraction, ExtractionClearsResultsButKeepsErrorsAndInputs) {
     series.m_dTolerance = 2.0;
     series.m_dLifetime = 3.0;
     series.m_dModelDi = 1.0;
+    series.m_dModelDa = 0.5;
+    series.m_dModelTc = 12.0;
+    series.m_dModelS = 0.01;
+    series.m_dModelLifetime = 40.0;
+    series.m_nModelLifetimeState = -2;
     series.m_dModelSSqr = 5.0;
     series.m_dMeasError = 0.7;
     series.m_dCFuncSlope = 0.2;
@@ -99,6 +104,11 @@ TEST(A1Extraction, ExtractionClearsResultsButKeepsErrorsAndInputs) {
     EXPECT_EQ(series.m_dTolerance, 0.0);
     EXPECT_EQ(series.m_dLifetime, 0.0);
     EXPECT_EQ(series.m_dModelDi, 0.0);
+    EXPECT_EQ(series.m_dModelDa, 0.0);
+    EXPECT_EQ(series.m_dModelTc, 0.0);
+    EXPECT_EQ(series.m_dModelS, 0.0);
+    EXPECT_EQ(series.m_dModelLifetime, 0.0);
+    EXPECT_EQ(series.m_nModelLifetimeState, 0);
     EXPECT_EQ(series.m_dModelSSqr, 0.0);
     EXPECT_EQ(series.m_dMeasError, 0.7);
     EXPECT_EQ(series.m_dCFuncSlope, 0.2);

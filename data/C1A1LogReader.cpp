@@ -156,8 +156,12 @@ int ImportC1A1Log(const std::string& path, CLogFile& log, std::int32_t nMirrorY,
 
     // A recording still open at the end of the file has no stop time and so
     // no period: it is left out.
-    file.Finish();
-    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
+    // A read error ends the file early: the recordings completed before it
+    // are whole and stay, but the file must not be reported as loaded.
+    if (file.Finish())
+        log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
+    else
+        log.WriteLine("ERROR: Failed to load log data from file [" + path + "].");
     file.ReportAdded(added);
     return added;
 }

@@ -28,9 +28,11 @@ bool CLogImportFile::ReadLine(std::string& line) {
     return true;
 }
 
-void CLogImportFile::Finish() {
+bool CLogImportFile::Finish() {
     m_Log.WriteDebug("Finished reading log file lines.", kDebugFileProgress);
+    const bool complete = !m_Reader.Failed();
     m_Reader.Close();
+    return complete;
 }
 
 std::int32_t CLogImportFile::LineNumber() const {

@@ -36,8 +36,9 @@ public:
     bool Open(const std::string& announcement);
     // The next line (line end removed); counts it.
     bool ReadLine(std::string& line);
-    // Closes the file after the last line that was read.
-    void Finish();
+    // Closes the file after the last line that was read. False when a read
+    // error, not the end of the file, ended the lines.
+    bool Finish();
 
     // Number of the line read last, counting from 1 (saturates at the
     // largest 32-bit number, which no real log reaches).

@@ -87,9 +87,10 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
         work.m_nLastLine = file.LineNumber();
         work.m_nDataLines = dataLines;
     }
-    file.Finish();
-
-    if (work.m_nDataLines == 0) {
+    // A table cut short by a read error is not the recording: it is dropped
+    // like a table without data lines.
+    const bool complete = file.Finish();
+    if (work.m_nDataLines == 0 || !complete) {
         log.WriteLine("ERROR: Failed to load log data from file [" + path + "].");
         return 0;
     }

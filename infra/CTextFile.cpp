@@ -36,6 +36,7 @@ bool CTextFileReader::Open(const std::string& path) {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
+    m_bFailed = false;
     m_pFile = std::fopen(path.c_str(), "rb");
     return m_pFile != nullptr;
 }
@@ -56,8 +57,10 @@ bool CTextFileReader::ReadRawLine(std::string& line) {
         return false;
     // getline returns the true length, so NUL bytes inside a line survive.
     const ssize_t length = ::getline(&m_pBuffer, &m_nCapacity, m_pFile);
-    if (length < 0)
+    if (length < 0) {
+        m_bFailed = std::ferror(m_pFile) != 0;
         return false;
+    }
     line.assign(m_pBuffer, static_cast<std::size_t>(length));
     if (!line.empty() && line.back() == '\n')
         line.pop_back();

@@ -46,6 +46,10 @@ public:
     // after a read error.
     bool ReadLine(std::string& line);
 
+    // True once a read failed: the lines read so far are not the whole file,
+    // which the end of the lines alone does not tell.
+    bool Failed() const { return m_bFailed; }
+
     // The line as it stands in the file, without decoding (for callers that
     // compare raw bytes).
     bool ReadRawLine(std::string& line);
@@ -54,4 +58,5 @@ private:
     std::FILE* m_pFile = nullptr;
     char* m_pBuffer = nullptr; // getline's buffer, reused from line to line
     std::size_t m_nCapacity = 0;
+    bool m_bFailed = false;
 };

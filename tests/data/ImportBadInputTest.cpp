@@ -107,3 +107,17 @@ TEST(ImportBadInput, PathThatIsMissingOrAFolder) {
         }
     }
 }
+
+TEST(ImportBadInput, ReadErrorIsNotReportedAsLoaded) {
+    // The kernel opens this file but fails every read at offset 0 with an
+    // I/O error: a file that opens and then cannot be read.
+    const std::string path = "/proc/self/mem";
+    for (ReaderFunction reader : {&ImportC1A1Log, &ImportORVEXLog}) {
+        LogCapture capture(2);
+        CA1SeriesList list;
+        EXPECT_EQ(reader(path, capture.log, 1, 0.0, list), 0);
+        EXPECT_TRUE(list.empty());
+        EXPECT_TRUE(capture.Has("ERROR: Failed to load log data from file [" + path + "]."));
+        EXPECT_FALSE(capture.HasPrefix(Debug(2, "Successfully loaded")));
+    }
+}

@@ -71,6 +71,20 @@ TEST_F(DiagramWindow, FreshWindowPaintsBlackAndPaintingNeverRenders) {
     EXPECT_FALSE(window.DrawSeries(nullptr));
 }
 
+TEST_F(DiagramWindow, DrawsWithThePlotRectangleFixedAtCreation) {
+    CA1DiagramWnd window;
+    ASSERT_TRUE(window.Create("Astigmatism Diagrams", 5001, QRect(0, 0, 122, 82), nullptr));
+    window.Style().m_nBorder = 30; // only read when the bitmap is made
+    window.Style().m_nFontHeight = 0;
+    window.Style().m_nType = 7;
+    CA1TimeSeries series = SomeSamples();
+    EXPECT_TRUE(window.DrawSeries(&series));
+    // The outer frame lies one pixel outside (8, 8, 112, 72).
+    EXPECT_EQ(window.Bitmap().pixel(7, 7), qRgb(0, 0, 0));
+    EXPECT_EQ(window.Bitmap().pixel(113, 73), qRgb(0, 0, 0));
+    EXPECT_EQ(window.Bitmap().pixel(29, 29), qRgb(255, 255, 255));
+}
+
 TEST_F(DiagramWindow, SeriesWithoutSamplesLeavesAWhiteBitmap) {
     CA1DiagramWnd window;
     ASSERT_TRUE(window.Create("Astigmatism Diagrams", 5001, QRect(0, 0, 102, 82), nullptr));

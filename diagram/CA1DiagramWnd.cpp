@@ -1,5 +1,7 @@
 #include "diagram/CA1DiagramWnd.h"
 
+#include "data/CA1TimeSeries.h"
+#include "diagram/CDiagramDC.h"
 #include "diagram/DiagramImage.h"
 
 #include <QPainter>
@@ -44,7 +46,10 @@ bool CA1DiagramWnd::Create(const QString& name, int id, const QRect& rect, QWidg
 bool CA1DiagramWnd::DrawSeries(CA1TimeSeries* series) {
     if (!series || !IsCreated())
         return false;
-    return RenderDiagram(*series, m_style, m_image);
+    // The style is used as it stands: its plot rectangle was fixed when the
+    // bitmap was made, whatever happened to the border since.
+    CDiagramDC dc(m_image);
+    return series->DrawDiagram(dc, m_style);
 }
 
 bool CA1DiagramWnd::SaveImage(const std::string& path) const {

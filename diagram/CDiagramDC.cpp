@@ -28,7 +28,7 @@ std::optional<CDiagramFont> CDiagramFont::Create(const std::string& face, int ce
                                                  Direction direction) {
     // QFont needs the font database of a GUI application; a program without
     // one draws its diagrams without labels rather than failing.
-    if (face.empty() || cellHeight <= 0 ||
+    if (face.empty() || cellHeight == 0 ||
         !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return std::nullopt;
 
@@ -40,6 +40,19 @@ std::optional<CDiagramFont> CDiagramFont::Create(const std::string& face, int ce
     result.m_font.setItalic(false);
     result.m_font.setUnderline(false);
     result.m_font.setStrikeOut(false);
+
+    if (cellHeight < 0) {
+        // A negative height asks for the height of the characters (the em
+        // square) rather than of the cell; the cell is then as high as the
+        // font makes it.
+        result.m_font.setPixelSize(-cellHeight);
+        const QFontMetrics metrics(result.m_font);
+        if (metrics.height() <= 0)
+            return std::nullopt;
+        result.m_nCellHeight = metrics.height();
+        result.m_nAscent = metrics.ascent();
+        return result;
+    }
 
     // The requested height is the height of the character cell (ascent plus
     // descent), not of the em square: the glyphs are scaled until the cell

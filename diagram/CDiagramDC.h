@@ -17,8 +17,9 @@ class CDiagramFont {
 public:
     enum class Direction { Horizontal, Upwards };
 
-    // Empty when no font can be made: no face, a height of 0 or less, or no
-    // running GUI application to provide fonts.
+    // A negative height gives characters of that many pixels in a cell as
+    // high as the font needs. Empty when no font can be made: no face, a
+    // height of 0, or no running GUI application to provide fonts.
     static std::optional<CDiagramFont> Create(const std::string& face, int cellHeight,
                                               Direction direction);
 

@@ -1,7 +1,9 @@
 #include "diagram/DiagramImage.h"
 
 #include "data/CA1TimeSeries.h"
+#include "diagram/CA1DiagramWnd.h"
 #include "diagram/CDiagramDC.h"
+#include "infra/CLogFile.h"
 #include "infra/CSafeFileWriter.h"
 
 #include <QBuffer>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 
 namespace {
 
@@ -43,8 +46,21 @@ constexpr ImageFormat kImageFormats[] = {
     {"tif", "tiff"}, {"tiff", "tiff"}, {"bmp", "bmp"},  {"dib", "bmp"},
 };
 
+// The export dialog's file types, in the order of their filter indices.
+struct ImageFilter {
+    const char* szDescription;
+    const char* szExtension;
+};
+
+constexpr ImageFilter kImageFilters[] = {
+    {"JPEG Format", "jpg"},
+    {"Portable Network Graphics", "png"},
+    {"Tagged Image File Format", "tif"},
+    {"Uncompressed Bitmap", "bmp"},
+};
+
 const char* FormatForPath(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = FileExtension(path);
     if (extension.size() < 2)
         return nullptr;
     extension.erase(0, 1);
@@ -109,6 +125,50 @@ bool SaveDiagramImage(const QImage& bitmap, const std::string& path) {
     CSafeFileWriter file;
     return file.Open(path) &&
            file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && file.Commit();
+}
+
+std::string FileExtension(const std::string& path) {
+    // A file name that starts with its only dot (".png") is taken as an
+    // extension too, as the platform's encoders would match it.
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string ImageFileFilter() {
+    std::string filter;
+    for (const ImageFilter& entry : kImageFilters)
+        filter += std::string(entry.szDescription) + "  (*." + entry.szExtension + ")|*." +
+                  entry.szExtension + "|";
+    return filter + "|";
+}
+
+const char* ImageExtensionForFilter(int filterIndex) {
+    if (filterIndex < 1 || filterIndex > static_cast<int>(std::size(kImageFilters)))
+        return nullptr;
+    return kImageFilters[filterIndex - 1].szExtension;
+}
+
+bool ExportDiagramImage(const CA1DiagramWnd& window, std::string path, int filterIndex,
+                        CLogFile* log) {
+    const auto report = [log](const std::string& text) {
+        if (log)
+            log->WriteLine(text);
+    };
+    if (FileExtension(path).empty()) {
+        const char* extension = ImageExtensionForFilter(filterIndex);
+        if (!extension) {
+            report("ERROR: Aborted saving the diagram image. Invalid image format.");
+            return false;
+        }
+        path += std::string(".") + extension;
+    }
+    if (!window.SaveImage(path)) {
+        report("ERROR: Failed to save the diagram image.");
+        return false;
+    }
+    report("Diagram image saved to file [" + path + "].");
+    return true;
 }
 
 DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size) {

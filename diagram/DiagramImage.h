@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+class CA1DiagramWnd;
 class CA1TimeSeries;
+class CLogFile;
 
 // Dialog units to pixels with the base units of the dialog font (about 6 x 13
 // pixels at 96 dpi): x * cx / 4 and y * cy / 8, rounded to the nearest pixel.
@@ -33,6 +35,25 @@ bool RenderDiagram(CA1TimeSeries& series, DiagramStyle style, QImage& bitmap);
 // .tiff), BMP (.bmp .dib). False for another extension, a null bitmap, or a
 // failed write, which leaves any earlier file of that name as it was.
 bool SaveDiagramImage(const QImage& bitmap, const std::string& path);
+
+// The extension of the path's file name from its last dot on (".png"; "."
+// for a name that ends in a dot), empty when the file name has no dot.
+std::string FileExtension(const std::string& path);
+
+// The file types of the image export dialog in "description|pattern|"
+// notation, the list ended by "||". Filter indices count from 1; the PNG
+// filter is the dialog's default.
+std::string ImageFileFilter();
+inline constexpr int kDefaultImageFilterIndex = 2;
+// "jpg", "png", "tif" or "bmp" for the filter indices 1 to 4, else nullptr.
+const char* ImageExtensionForFilter(int filterIndex);
+
+// Saves the window's bitmap under the path chosen in the export dialog. A
+// name without extension gets the one of the selected filter; a name with an
+// extension of its own is saved in that format whatever the filter. The
+// outcome is written to the log (nothing without a log).
+bool ExportDiagramImage(const CA1DiagramWnd& window, std::string path, int filterIndex,
+                        CLogFile* log);
 
 // The diagram files of one series and how writing them went.
 struct DiagramFiles {

@@ -346,8 +346,10 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     const ModelParameters model = ModelOf(series);
     const std::optional<double> step = StepTime(series);
     const double sqrTolerance = series.m_dTolerance * series.m_dTolerance;
-    const CurveSpec cfuncMarkers{0,   style.m_crCFMarker,    layout.xAxis, layout.leftAxis,
-                                 0.0, style.m_nCFMarkerSize, MarkerDisc};
+    // The characteristic function is drawn without a line (width 0).
+    const CurveSpec cfuncMarkers{
+        style.m_crCFLine,      style.m_crCFMarker, layout.xAxis, layout.leftAxis, 0.0,
+        style.m_nCFMarkerSize, MarkerDisc};
     DrawGuideLine(dc, layout, style.m_crLimitLine);
 
     switch (style.m_nType) {

@@ -255,6 +255,15 @@ TEST_F(DiagramRenderer, ZeroSpansSkipWhatCannotBeMappedAndDrawTheRest) {
 
 TEST_F(DiagramRenderer, NoFontsKeepTheDefaultRectangle) {
     CA1TimeSeries series = ThreeSamples();
+    // A negative height sets the characters' height; the cell is higher.
+    DiagramStyle characterHeight = StyleFor(A22Time, 390, 210);
+    characterHeight.m_nFontHeight = -18;
+    const auto characterFonts = CreateDiagramFonts(characterHeight);
+    ASSERT_TRUE(characterFonts.has_value());
+    EXPECT_GT(PlanDiagram(series, characterHeight, &*characterFonts).nXTitleHeight, 18);
+    characterHeight.m_strFontFace.clear();
+    EXPECT_FALSE(CreateDiagramFonts(characterHeight).has_value());
+
     DiagramStyle style = StyleFor(A22Time, 120, 80);
     style.m_nFontHeight = 0;
     QImage bitmap = CreateDiagramBitmap({120, 80});

@@ -1,5 +1,6 @@
 #include "diagram/CA1DiagramWnd.h"
 #include "diagram/DiagramImage.h"
+#include "infra/CLogFile.h"
 #include "infra/CSafeFileWriter.h"
 #include "support/TestSupport.h"
 #include "tests/diagram/DiagramTestSupport.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -71,6 +74,20 @@ TEST_F(DiagramWindow, FreshWindowPaintsBlackAndPaintingNeverRenders) {
     EXPECT_FALSE(window.DrawSeries(nullptr));
 }
 
+TEST_F(DiagramWindow, DrawsWithThePlotRectangleFixedAtCreation) {
+    CA1DiagramWnd window;
+    ASSERT_TRUE(window.Create("Astigmatism Diagrams", 5001, QRect(0, 0, 122, 82), nullptr));
+    window.Style().m_nBorder = 30; // only read when the bitmap is made
+    window.Style().m_nFontHeight = 0;
+    window.Style().m_nType = 7;
+    CA1TimeSeries series = SomeSamples();
+    EXPECT_TRUE(window.DrawSeries(&series));
+    // The outer frame lies one pixel outside (8, 8, 112, 72).
+    EXPECT_EQ(window.Bitmap().pixel(7, 7), qRgb(0, 0, 0));
+    EXPECT_EQ(window.Bitmap().pixel(113, 73), qRgb(0, 0, 0));
+    EXPECT_EQ(window.Bitmap().pixel(29, 29), qRgb(255, 255, 255));
+}
+
 TEST_F(DiagramWindow, SeriesWithoutSamplesLeavesAWhiteBitmap) {
     CA1DiagramWnd window;
     ASSERT_TRUE(window.Create("Astigmatism Diagrams", 5001, QRect(0, 0, 102, 82), nullptr));
@@ -108,6 +125,57 @@ TEST_F(DiagramWindow, SavesTheFourFormatsByExtension) {
     EXPECT_EQ(QImage(QString::fromStdString(dir.File("diagram.png")))
                   .convertToFormat(QImage::Format_RGB32),
               window.Bitmap());
+}
+
+TEST_F(DiagramWindow, ExportTakesTheFilterExtensionOnlyForNamesWithoutOne) {
+    EXPECT_EQ(ImageFileFilter(), "JPEG Format  (*.jpg)|*.jpg|"
+                                 "Portable Network Graphics  (*.png)|*.png|"
+                                 "Tagged Image File Format  (*.tif)|*.tif|"
+                                 "Uncompressed Bitmap  (*.bmp)|*.bmp||");
+    EXPECT_STREQ(ImageExtensionForFilter(kDefaultImageFilterIndex), "png");
+    EXPECT_EQ(FileExtension("/some.dir/diagram"), "");
+    EXPECT_EQ(FileExtension("/dir/diagram."), ".");
+    EXPECT_EQ(FileExtension("/dir/.bmp"), ".bmp");
+
+    TempDir dir;
+    CLogFile log;
+    std::vector<std::string> records;
+    log.SetSink([&records](const std::string& line) { records.push_back(line); });
+    CA1DiagramWnd window;
+    ASSERT_TRUE(window.Create("Model Function", 5003, QRect(0, 0, 392, 212), nullptr));
+    const auto lastRecordIs = [&records](const std::string& text) {
+        return !records.empty() && records.back().size() >= text.size() &&
+               records.back().compare(records.back().size() - text.size(), text.size(), text) == 0;
+    };
+
+    struct Case {
+        const char* szTyped;
+        int nFilter;
+        const char* szSaved;
+        const char* szFormat;
+    };
+    for (const Case& c :
+         {Case{"diagram", 2, "diagram.png", "png"}, Case{"photo", 1, "photo.jpg", "jpeg"},
+          Case{"scan", 3, "scan.tif", "tiff"}, Case{"raw", 4, "raw.bmp", "bmp"},
+          Case{"typed.bmp", 2, "typed.bmp", "bmp"}, Case{"other.PNG", 9, "other.PNG", "png"}}) {
+        ASSERT_TRUE(ExportDiagramImage(window, dir.File(c.szTyped), c.nFilter, &log)) << c.szTyped;
+        EXPECT_TRUE(lastRecordIs("Diagram image saved to file [" + dir.File(c.szSaved) + "]."));
+        QImageReader reader(QString::fromStdString(dir.File(c.szSaved)));
+        reader.setDecideFormatFromContent(true);
+        EXPECT_EQ(reader.format(), QByteArray(c.szFormat)) << c.szTyped;
+    }
+
+    EXPECT_FALSE(ExportDiagramImage(window, dir.File("diagram.xyz"), 2, &log));
+    EXPECT_TRUE(lastRecordIs("ERROR: Failed to save the diagram image."));
+    for (const int filter : {0, 5}) {
+        EXPECT_FALSE(ExportDiagramImage(window, dir.File("unknown"), filter, &log));
+        EXPECT_TRUE(lastRecordIs("ERROR: Aborted saving the diagram image. Invalid image format."));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("unknown")));
+    const std::size_t recordCount = records.size();
+    EXPECT_TRUE(ExportDiagramImage(window, dir.File("quiet"), 2, nullptr));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("quiet.png")));
+    EXPECT_EQ(records.size(), recordCount);
 }
 
 TEST_F(DiagramWindow, UnknownExtensionsAndWriteErrorsFail) {

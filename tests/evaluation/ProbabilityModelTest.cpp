@@ -11,8 +11,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kLower = 0.841345;
-constexpr double kUpper = 0.158655;
+// Probabilities of the lower and upper lifetime limits.
+constexpr double kLower = kUpperBandProbability;
+constexpr double kUpper = kLowerBandProbability;
 // Di, Da, tc (steps), s: a random walk with a decaying part and a small drift,
 // and a drift-dominated model whose lifetime lies at a noncentrality near 600.
 const ModelParameters kTypical{0.05, 0.1, 9.0, 0.002};
@@ -39,6 +40,13 @@ TEST(ProbabilityModel, BesselKnownValuesSignsAndExtremes) {
     EXPECT_EQ(BesselI(3, -kInf), -kInf);
     EXPECT_EQ(BesselI(INT32_MAX, 1.0), 0.0); // at once, not after 2^32 recurrence steps
     EXPECT_TRUE(std::isnan(BesselI(2, kNaN)));
+}
+
+TEST(ProbabilityModel, BandProbabilitiesLieOneStandardDeviationFromTheMean) {
+    const double belowMean = 0.5 * std::erfc(1.0 / std::sqrt(2.0));
+    EXPECT_NEAR(kLowerBandProbability, belowMean, 5e-7);
+    EXPECT_NEAR(kUpperBandProbability, 1.0 - belowMean, 5e-7);
+    EXPECT_NEAR(kLowerBandProbability + kUpperBandProbability, 2.0 * kMedianProbability, 1e-15);
 }
 
 TEST(ProbabilityModel, CdfGuardsAndCentralCase) {

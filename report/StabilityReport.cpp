@@ -29,11 +29,11 @@ constexpr LIMITLINE kLimitLines[] = {
     {kLowerBandProbability, "  - upper limit  (16% stability): "},
 };
 
-// The lifetimes stand for an unbounded time with VLARGE image steps (in
-// seconds: VLARGE times the period, or the largest double where that
-// overflows): the probability never falls to the limit, or the random walk
-// alone never reaches the tolerance. Printed as a number it would fill 300
-// digits, so the report says "unbounded" instead.
+// The lifetime operations give an unbounded time as VLARGE image steps (in
+// seconds VLARGE times the period, or the largest double or infinity where
+// that overflows): the probability never falls to the limit, or the random
+// walk alone never reaches the tolerance. As a number it would fill 300
+// digits, so the report names it "unbounded" instead.
 bool IsUnbounded(double dSeconds, double dPeriod) {
     if (std::isinf(dSeconds))
         return true;

@@ -62,6 +62,8 @@ TEST(ProbabilityModel, CdfGuardsAndCentralCase) {
         EXPECT_GE(NoncentralChi2Cdf(beyond, lambda), 1.0 - 1e-13);
     }
     EXPECT_EQ(NoncentralChi2Cdf(5.0, kInf), 0.0);
+    // Only the magnitude of the noncentrality counts.
+    EXPECT_EQ(NoncentralChi2Cdf(5.0, -3.0), NoncentralChi2Cdf(5.0, 3.0));
     EXPECT_TRUE(std::isnan(NoncentralChi2Cdf(kNaN, 1.0)));
     EXPECT_TRUE(std::isnan(NoncentralChi2Cdf(1.0, kNaN)));
 }

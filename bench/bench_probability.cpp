@@ -30,7 +30,7 @@ void BM_QuantileBand501(benchmark::State& state) {
     const ModelParameters params{0.05, 0.1, 9.0, 0.002};
     for (auto _ : state) {
         for (int i = 0; i <= 500; ++i)
-            benchmark::DoNotOptimize(SqrAmplitudeQuantile(1.0 + i, 0.841345, params));
+            benchmark::DoNotOptimize(SqrAmplitudeQuantile(1.0 + i, kUpperBandProbability, params));
     }
 }
 BENCHMARK(BM_QuantileBand501);

@@ -16,14 +16,9 @@ constexpr double kRangeMargin = 1.05;
 // The fitted-model diagram shows a little more time than the model lifetime,
 // so that the guide line's corner does not sit on the right edge.
 constexpr double kModelLifetimeMargin = 1.15;
-// Probabilities of the normal distribution at minus and plus one standard
-// deviation: the model band spans the middle 68 % of the squared changes.
-constexpr double kLowerBandProbability = 0.158655;
-constexpr double kUpperBandProbability = 0.841345;
 // The probability plot shows time until P has fallen to 20 %; its guide line
 // marks the median.
 constexpr double kProbabilityPlotEnd = 0.2;
-constexpr double kMedianProbability = 0.5;
 constexpr COLORREF32 kBandColour = 0xDC6E50;
 constexpr COLORREF32 kTextColour = 0x000000;
 // The lines and crosses of the A22 diagrams.

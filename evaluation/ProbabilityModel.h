@@ -12,6 +12,14 @@ using ModelParameters = std::array<double, 4>;
 // still fits.
 inline constexpr double VLARGE = 1.7976931348623156e+305;
 
+// The probabilities one standard deviation below and above the mean of a
+// normal distribution, printed as "16 %" and "84 %": the edges of the model
+// band and, as probabilities of staying within the tolerance, the upper and
+// lower lifetime limits. The median lies between them.
+inline constexpr double kLowerBandProbability = 0.158655;
+inline constexpr double kUpperBandProbability = 0.841345;
+inline constexpr double kMedianProbability = 0.5;
+
 double BesselI0(double x);
 double BesselI(std::int32_t n, double x); // 0 for n < 0
 // Noncentral chi-square distribution with two degrees of freedom, in [0, 1].

@@ -6,10 +6,6 @@
 
 namespace {
 
-// The probabilities one standard deviation below and above the mean of a
-// normal distribution, the model band's edges.
-constexpr double kLowerBandProbability = 0.158655;
-constexpr double kUpperBandProbability = 0.841345;
 // Where the probability table stops: P(a, t) has fallen to 5 %.
 constexpr double kTableEndProbability = 0.05;
 constexpr double kModelCurveReach = 1.15;

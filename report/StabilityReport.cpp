@@ -1,27 +1,48 @@
 #include "report/StabilityReport.h"
 
 #include "data/CA1TimeSeries.h"
+#include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
 #include "infra/Version.h"
 #include "report/ExportFrame.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 
 namespace {
 
 constexpr const char* kRule =
     "\r\n ------------------------------------------------------------------------------";
 
-// The probabilities one standard deviation above the mean, the median and one
-// standard deviation below it: the "84 %", "50 %" and "16 %" limits.
+// The lifetime limits, from the shortest to the longest: the time spans
+// after which the astigmatism is still within the tolerance with 84 %, 50 %
+// and 16 % probability.
 struct LIMITLINE {
     double dProbability;
-    const char* pszFormat;
+    const char* pszLabel;
 };
 constexpr LIMITLINE kLimitLines[] = {
-    {0.841345, "  - lower limit  (84%% stability): %.1f s"},
-    {0.5, "  - median limit (50%% stability): %.1f s"},
-    {0.158655, "  - upper limit  (16%% stability): %.1f s"},
+    {kUpperBandProbability, "  - lower limit  (84% stability): "},
+    {kMedianProbability, "  - median limit (50% stability): "},
+    {kLowerBandProbability, "  - upper limit  (16% stability): "},
 };
+
+// The lifetime operations give an unbounded time as VLARGE image steps (in
+// seconds VLARGE times the period, or the largest double or infinity where
+// that overflows): the probability never falls to the limit, or the random
+// walk alone never reaches the tolerance. As a number it would fill 300
+// digits, so the report names it "unbounded" instead.
+bool IsUnbounded(double dSeconds, double dPeriod) {
+    if (std::isinf(dSeconds))
+        return true;
+    return dPeriod > 0.0 && dSeconds >= std::min(VLARGE * dPeriod, DBL_MAX);
+}
+
+std::string LifetimeText(double dSeconds, double dPeriod) {
+    return IsUnbounded(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
+}
 
 // Collects the report the way its layout is described: headings carry their
 // own leading line break, formatted lines and spacers get one here.
@@ -50,23 +71,30 @@ bool HasReportData(const CA1TimeSeries& series) {
 }
 
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
+    // When the model search gave up, the stored model lifetime is where it
+    // stopped: the lifetime lies beyond it.
+    std::string line = series.m_nModelLifetimeState == -2
+                           ? FormatC(" Estimated lifetime: above %.1f s", series.m_dModelLifetime)
+                           : FormatC(" Estimated lifetime: %.1f s", series.m_dModelLifetime);
+    // The direct lifetime is shown beside it only while it lies inside the
+    // extracted range; at the end of the range it is a mere bound.
     if (tmaxCF > series.m_dLifetime)
-        report.Line(FormatC(" Estimated lifetime: %.1f s (direct method: %.1f s)",
-                            series.m_dModelLifetime, series.m_dLifetime));
-    else
-        report.Line(FormatC(" Estimated lifetime: %.1f s", series.m_dModelLifetime));
+        line += FormatC(" (direct method: %.1f s)", series.m_dLifetime);
+    report.Line(line);
     report.Spacer();
     report.Heading("\r\n  Probability related lifetimes:");
     for (const LIMITLINE& limit : kLimitLines)
-        report.Line(FormatC(limit.pszFormat, series.GetProbabilityLifetime(series.m_dTolerance,
-                                                                           limit.dProbability)));
+        report.Line(limit.pszLabel + LifetimeText(series.GetProbabilityLifetime(series.m_dTolerance,
+                                                                                limit.dProbability),
+                                                  series.m_dPeriod));
     report.Spacer();
     report.Heading("\r\n  Lifetime estimation based on the random-walk component only:");
-    report.Line(FormatC("  - mean lifetime                : %.1f s",
-                        series.GetRandomWalkLifetime(series.m_dTolerance)));
+    report.Line("  - mean lifetime                : " +
+                LifetimeText(series.GetRandomWalkLifetime(series.m_dTolerance), series.m_dPeriod));
     for (const LIMITLINE& limit : kLimitLines)
-        report.Line(FormatC(limit.pszFormat, series.GetRandomWalkProbabilityLifetime(
-                                                 series.m_dTolerance, limit.dProbability)));
+        report.Line(limit.pszLabel + LifetimeText(series.GetRandomWalkProbabilityLifetime(
+                                                      series.m_dTolerance, limit.dProbability),
+                                                  series.m_dPeriod));
 }
 
 void AppendDirectLifetime(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {

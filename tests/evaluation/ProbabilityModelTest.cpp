@@ -11,8 +11,9 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kLower = 0.841345;
-constexpr double kUpper = 0.158655;
+// Probabilities of the lower and upper lifetime limits.
+constexpr double kLower = kUpperBandProbability;
+constexpr double kUpper = kLowerBandProbability;
 // Di, Da, tc (steps), s: a random walk with a decaying part and a small drift,
 // and a drift-dominated model whose lifetime lies at a noncentrality near 600.
 const ModelParameters kTypical{0.05, 0.1, 9.0, 0.002};
@@ -41,6 +42,13 @@ TEST(ProbabilityModel, BesselKnownValuesSignsAndExtremes) {
     EXPECT_TRUE(std::isnan(BesselI(2, kNaN)));
 }
 
+TEST(ProbabilityModel, BandProbabilitiesLieOneStandardDeviationFromTheMean) {
+    const double belowMean = 0.5 * std::erfc(1.0 / std::sqrt(2.0));
+    EXPECT_NEAR(kLowerBandProbability, belowMean, 5e-7);
+    EXPECT_NEAR(kUpperBandProbability, 1.0 - belowMean, 5e-7);
+    EXPECT_NEAR(kLowerBandProbability + kUpperBandProbability, 2.0 * kMedianProbability, 1e-15);
+}
+
 TEST(ProbabilityModel, CdfGuardsAndCentralCase) {
     for (double x : {1e-6, 0.3, 2.0, 17.0, 60.0}) {
         EXPECT_NEAR(NoncentralChi2Cdf(x, 0.0), 1.0 - std::exp(-x / 2.0), 1e-15);
@@ -54,6 +62,8 @@ TEST(ProbabilityModel, CdfGuardsAndCentralCase) {
         EXPECT_GE(NoncentralChi2Cdf(beyond, lambda), 1.0 - 1e-13);
     }
     EXPECT_EQ(NoncentralChi2Cdf(5.0, kInf), 0.0);
+    // Only the magnitude of the noncentrality counts.
+    EXPECT_EQ(NoncentralChi2Cdf(5.0, -3.0), NoncentralChi2Cdf(5.0, 3.0));
     EXPECT_TRUE(std::isnan(NoncentralChi2Cdf(kNaN, 1.0)));
     EXPECT_TRUE(std::isnan(NoncentralChi2Cdf(1.0, kNaN)));
 }

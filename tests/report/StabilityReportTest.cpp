@@ -64,6 +64,50 @@ TEST(StabilityReport, ModelLifetimeAloneWhenDirectEvaluationReachedTheEnd) {
     EXPECT_EQ(lines[5], "  Estimated lifetime: 60.0 s");
 }
 
+TEST(StabilityReport, ModelLifetimeBeyondTheSearchIsALowerBound) {
+    CA1TimeSeries series = MakeEvaluatedSeries();
+    series.m_nModelLifetimeState = -2;
+    series.m_dModelLifetime = 500003.5;
+    EXPECT_EQ(SplitCrLf(BuildStabilityReport(series))[5],
+              "  Estimated lifetime: above 500003.5 s (direct method: 7.5 s)");
+    series.m_dLifetime = 10.5;
+    EXPECT_EQ(SplitCrLf(BuildStabilityReport(series))[5], "  Estimated lifetime: above 500003.5 s");
+}
+
+TEST(StabilityReport, UnboundedLifetimesAreNamedNotPrinted) {
+    // A decaying walk alone stays far below the tolerance for ever: every
+    // lifetime except the model's own (state -2) is unbounded. A period above
+    // 1000 s lets the unbounded time overflow to infinity in seconds.
+    for (double dPeriod : {0.5, 5000.0}) {
+        SCOPED_TRACE(dPeriod);
+        CA1TimeSeries series = MakeEvaluatedSeries();
+        series.m_dPeriod = dPeriod;
+        series.m_dModelDi = 0.0;
+        series.m_dModelS = 0.0;
+        series.m_nModelLifetimeState = -2;
+        const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series));
+        ASSERT_EQ(lines.size(), 43u);
+        const std::vector<std::string> expected = {
+            "   - lower limit  (84% stability): unbounded",
+            "   - median limit (50% stability): unbounded",
+            "   - upper limit  (16% stability): unbounded",
+            "",
+            "  Lifetime estimation based on the random-walk component only:",
+            "   - mean lifetime                : unbounded",
+            "   - lower limit  (84% stability): unbounded",
+            "   - median limit (50% stability): unbounded",
+            "   - upper limit  (16% stability): unbounded",
+        };
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            if (!expected[i].empty()) {
+                EXPECT_EQ(lines[8 + i], expected[i]);
+            }
+        }
+        for (const std::string& line : lines)
+            EXPECT_LE(line.size(), 80u) << line;
+    }
+}
+
 TEST(StabilityReport, DirectOnlyWarnsExactlyWhenTheLifetimeReachesTheRange) {
     const std::string inside = BuildStabilityReport(DirectOnly(7.5));
     ExpectMatchesGolden(inside, "report_direct_only.txt");

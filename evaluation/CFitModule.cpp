@@ -125,12 +125,18 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     for (std::int32_t i = 0; i < m_nData; ++i) {
         const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
         m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
-        const double factor = 2.0 * (f - m_pY[i]) * (m_bWeighted ? m_pW[i] : 1.0);
+        const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f - m_pY[i]);
         for (std::uint32_t j = 0; j < n; ++j)
             gradient[j] += factor * partial[j];
         weights += m_pW[i];
     }
-    return m_bWeighted ? gradient * (1.0 / weights) : gradient;
+    // divided like the s-square itself, not multiplied by the reciprocal: the
+    // two differ in the last bit, and the minimisation follows every bit
+    if (m_bWeighted) {
+        for (std::uint32_t j = 0; j < n; ++j)
+            gradient[j] /= weights;
+    }
+    return gradient;
 }
 
 bool CFitModule::GetSSquare(double& dOut, const double* pParams) const {
@@ -331,14 +337,16 @@ int CFitModule::LineSearch(const CTuple& xold, double fold, const CTuple& g, CTu
                 else
                     tmplam = -slope / (b + std::sqrt(disc));
             }
-            // at most half the last step; an interpolation that is not a
-            // number (a trial point outside the model's domain) halves it
-            if (!(tmplam <= 0.5 * alam))
+            // at most half the last step
+            if (tmplam > 0.5 * alam)
                 tmplam = 0.5 * alam;
         }
         alam2 = alam;
         f2 = fret;
-        // at least a tenth of the last step, so the search cannot stall
+        // At least a tenth of the last step, so the search cannot stall. An
+        // interpolation that is not a number (a trial point outside the
+        // model's domain, where the s-square overflows) fails the comparison
+        // and falls back to that tenth too.
         alam = tmplam > 0.1 * alam ? tmplam : 0.1 * alam;
     }
 }

@@ -1,5 +1,6 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/ModelLifetimeSearch.h"
+#include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 
 #include <algorithm>
@@ -7,9 +8,6 @@
 #include <limits>
 
 namespace {
-
-// Stands for an unbounded time: the largest double divided by 1000.
-constexpr double kUnboundedSteps = 1.7976931348623156e+305;
 
 // Only a positive, finite tolerance describes a region the astigmatism can
 // leave; anything else comes from inputs such as an energy of 0 or below.
@@ -184,9 +182,9 @@ double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
     if (crossing.bFound)
         return m_dPeriod * crossing.dSteps;
     // Without drift and without a constant walk the model may stay within
-    // the tolerance for ever: an unbounded time, as the probability
-    // lifetimes give it.
-    return std::min(kUnboundedSteps * m_dPeriod, std::numeric_limits<double>::max());
+    // the tolerance for ever: an unbounded time, the same stand-in that the
+    // probability lifetimes give.
+    return std::min(VLARGE * m_dPeriod, std::numeric_limits<double>::max());
 }
 
 std::string CA1TimeSeries::GetLifetimeText() const {

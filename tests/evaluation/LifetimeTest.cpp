@@ -22,7 +22,9 @@ CA1TimeSeries SeriesWithRecords(LogCapture& log) {
     return series;
 }
 
-// A fitted model f(k) = 2k Di^2 + s^2 k^2 (Da = 0).
+// A fitted model f(k) = 2k Di^2 + s^2 k^2 (Da = 0). The exact ends of the
+// lifetime searches below were traced step by step in double arithmetic with
+// a few lines of Python following the written search.
 CA1TimeSeries SeriesWithModel(LogCapture& log, double di, double s) {
     CA1TimeSeries series(log.Log());
     series.m_nCFuncState = 1;
@@ -148,7 +150,9 @@ TEST(ModelLifetime, SearchesFromTheDirectLifetime) {
     series.m_dTolerance = 3.0;
     series.m_dLifetime = 6.0; // 3 image steps; 2k = 9 at k = 4.5
     const double steps = series.EvaluateModelLifetime(3.0);
-    EXPECT_NEAR(steps, 4.5, 1e-3);
+    // whole steps up to 5, then back and forth with 0.1, 0.01 and 0.001 until
+    // the fourth reduction of the step ends the walk
+    EXPECT_EQ(steps, 4.5009999999999915);
     EXPECT_EQ(series.m_dModelLifetime, 2.0 * steps);
     EXPECT_EQ(series.m_nModelLifetimeState, 1);
     const std::vector<std::string> expected = {
@@ -160,7 +164,7 @@ TEST(ModelLifetime, SearchesFromTheDirectLifetime) {
 
     // from above the crossing the walk goes down
     series.m_dLifetime = 40.0;
-    EXPECT_NEAR(series.EvaluateModelLifetime(3.0), 4.5, 1e-3);
+    EXPECT_EQ(series.EvaluateModelLifetime(3.0), 4.4990000000000085);
 
     // a model value equal to the squared tolerance at the start ends at once
     series.m_dLifetime = 4.0;
@@ -227,6 +231,7 @@ TEST(RandomWalkLifetime, ModelWithoutItsDrift) {
     series.m_dLifetime = 2.0;
     // with drift: 2k + k^2 / 4 = 9 at k = -4 + sqrt(52)
     EXPECT_NEAR(series.EvaluateModelLifetime(3.0), std::sqrt(52.0) - 4.0, 0.01);
+    EXPECT_EQ(series.m_dModelLifetime, 2.0 * 3.2109999999999976);
     log.Clear();
     // without: 2k = 9 at k = 4.5, searched from the model lifetime; nothing
     // is logged or stored
@@ -234,6 +239,7 @@ TEST(RandomWalkLifetime, ModelWithoutItsDrift) {
     // the walk stops right after its fourth reduction of the step, with an
     // error of up to one step of the size before: 0.01 image steps
     EXPECT_NEAR(series.GetRandomWalkLifetime(3.0), 2.0 * 4.5, 2.0 * 0.01);
+    EXPECT_EQ(series.GetRandomWalkLifetime(3.0), 8.983999999999988);
     EXPECT_EQ(series.m_dModelLifetime, modelLifetime);
     EXPECT_TRUE(log.Lines().empty());
     series.m_nModelState = 0;

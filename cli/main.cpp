@@ -25,11 +25,11 @@ void ForwardQtMessage(QtMsgType, const QMessageLogContext&, const QString& messa
         g_pQtMessageLog->WriteDebug("Qt: " + message.toStdString(), 1);
 }
 
-// Diagrams are rendered without a window; without a display Qt's offscreen
-// platform serves. A platform the user chose stays.
+// The program opens no window: its diagrams are drawn into bitmaps, which
+// Qt's offscreen platform does exactly as any other. A display platform would
+// gain nothing and abort the program when the session names a display that
+// cannot be reached (a stale DISPLAY after an ssh login).
 void ChooseQtPlatform() {
-    if (std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
-        return;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 

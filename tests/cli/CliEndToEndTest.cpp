@@ -269,6 +269,13 @@ TEST(CliEndToEnd, LogFileOnlyWhenAsked) {
     if (dataDir) {
         EXPECT_FALSE(std::filesystem::exists(std::string(dataDir) + "/tessaric-cli/Log.txt"));
     }
+    // Without --out no diagram is drawn, so Qt does not start and does not
+    // create its runtime folder.
+    const std::string runtime = dir.File("runtime");
+    const CLIRUN evaluate =
+        RunCli(dir, {"evaluate", "--no-fit", log}, "env XDG_RUNTIME_DIR=" + Quoted(runtime));
+    EXPECT_EQ(evaluate.nStatus, 0) << evaluate.strErr;
+    EXPECT_FALSE(std::filesystem::exists(runtime));
 }
 
 TEST(CliEndToEnd, FilesThatAreNoLogsNeverHang) {

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -151,11 +151,14 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
 
 // Output names are built from the log's name without its last extension;
 // two logs of the same name from different folders must not overwrite each
-// other's files, so a repeated name gets a number.
-std::string UniqueStem(const std::string& path, std::map<std::string, int>& stemsUsed) {
+// other's files, so a repeated name gets the first free number (a log may
+// itself be called "run_2").
+std::string UniqueStem(const std::string& path, std::set<std::string>& stemsUsed) {
     const std::string stem = std::filesystem::path(path).stem().string();
-    const int uses = ++stemsUsed[stem];
-    return uses == 1 ? stem : stem + FormatC("_%d", uses);
+    std::string candidate = stem;
+    for (int number = 2; !stemsUsed.insert(candidate).second; ++number)
+        candidate = stem + FormatC("_%d", number);
+    return candidate;
 }
 
 } // namespace
@@ -182,7 +185,7 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
             status = kExitFailure;
         }
     }
-    std::map<std::string, int> stemsUsed;
+    std::set<std::string> stemsUsed;
     for (const std::string& path : options.files) {
         CA1SeriesList list;
         const int added = ImportLog(path, options, log, list);
@@ -225,7 +228,12 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
         if (!bEvaluated)
             status = kExitFailure;
     }
-    std::fflush(out);
+    // A full disk or a closed pipe behind stdout loses the reports; that is
+    // no success.
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        log.WriteLine("ERROR: Failed to write the reports to the standard output.");
+        status = kExitFailure;
+    }
     return status;
 }
 

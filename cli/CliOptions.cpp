@@ -17,7 +17,9 @@ bool ReadDouble(const std::string& text, double& value) {
 
 bool ReadInteger(const std::string& text, std::int64_t minimum, std::int64_t maximum,
                  std::int64_t& value) {
-    if (text.empty() || text.size() > 19)
+    // Eighteen characters hold every accepted value (at most 4294967295) and
+    // never overflow the 64-bit sum below.
+    if (text.empty() || text.size() > 18)
         return false;
     std::size_t start = (text[0] == '-' || text[0] == '+') ? 1 : 0;
     if (start == text.size())
@@ -58,13 +60,21 @@ std::string NeedPositive(double& target, const std::string& value) {
     return {};
 }
 
-std::string NeedNonNegative(double& target, const std::string& value) {
+std::string NeedBetween(double& target, const std::string& value, double minimum, double maximum) {
     double number = 0.0;
-    if (!ReadDouble(value, number) || number < 0.0)
-        return "must be a number of 0 or above";
+    if (!ReadDouble(value, number) || number < minimum || number > maximum)
+        return FormatC("must be a number from %g to %g", minimum, maximum);
     target = number;
     return {};
 }
+
+// The range that the program's settings dialog enforces for the phase limit.
+constexpr double kMinLimitPhase = 0.001;
+constexpr double kMaxLimitPhase = 1000.0;
+// The range that the program's settings dialog enforces for the minimum
+// diversity; below 5 the longest distances rest on a handful of pairs.
+constexpr std::int64_t kMinMinDiversity = 5;
+constexpr std::int64_t kMaxMinDiversity = 50000;
 
 template <class Int>
 std::string NeedInteger(Int& target, const std::string& value, std::int64_t minimum,
@@ -113,10 +123,9 @@ const OPTIONDEF kEvaluateOptions[] = {
          o.evaluate.bMirrorY = true;
          return std::string();
      }},
-    // Below 1 no distance could ever be evaluated.
     {"--min-diversity", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedInteger(o.evaluate.nMinDiversity, v, 1, kInt32Max);
+         return NeedInteger(o.evaluate.nMinDiversity, v, kMinMinDiversity, kMaxMinDiversity);
      }},
     {"--energy", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dEnergykV, v); }},
@@ -125,7 +134,9 @@ const OPTIONDEF kEvaluateOptions[] = {
          return NeedPositive(o.evaluate.dResolutionAng, v);
      }},
     {"--phase", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dLimitPhase, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedBetween(o.evaluate.dLimitPhase, v, kMinLimitPhase, kMaxLimitPhase);
+     }},
     {"--no-fit", false,
      [](CLIOPTIONS& o, const std::string&) {
          o.evaluate.bFit = false;
@@ -186,17 +197,25 @@ const OPTIONDEF kSimulateOptions[] = {
     {"--period", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.simulate.dPeriod, v); }},
     {"--di", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dDi, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedBetween(o.simulate.dDi, v, 0.0, kMaxSimulatedNm);
+     }},
     {"--da", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dDa, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedBetween(o.simulate.dDa, v, 0.0, kMaxSimulatedNm);
+     }},
     {"--tc", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.simulate.dTc, v); }},
     {"--drift", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.simulate.dDrift, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedBetween(o.simulate.dDrift, v, -kMaxSimulatedNm, kMaxSimulatedNm);
+     }},
     {"--drift-angle", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.simulate.dDriftAngleDeg, v); }},
     {"--noise", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedNonNegative(o.simulate.dNoise, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedBetween(o.simulate.dNoise, v, 0.0, kMaxSimulatedNm);
+     }},
     {"--recordings", true,
      [](CLIOPTIONS& o, const std::string& v) {
          return NeedInteger(o.simulate.nRecordings, v, 1, kMaxSimulatedRecordings);
@@ -218,6 +237,11 @@ const OPTIONDEF* FindOption(const OPTIONDEF (&table)[N], const std::string& name
 CLIPARSE Failure(const std::string& text) {
     CLIPARSE result;
     result.strError = "tessaric-cli: " + text + " (see tessaric-cli --help)";
+    // The message quotes what the user typed; a line break or another
+    // control character in it must not break the one line.
+    for (char& c : result.strError)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
     return result;
 }
 
@@ -309,6 +333,10 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
             return Failure(FormatC("options '--images' and '--period' give a recording longer "
                                    "than %.0f s",
                                    kMaxSimulatedSeconds));
+        if (!(CorrelatedSpread(settings) <= kMaxSimulatedNm))
+            return Failure(FormatC("options '--da', '--tc' and '--period' give a correlated "
+                                   "part that spreads beyond %.0f nm",
+                                   kMaxSimulatedNm));
         // Whatever else the simulator refuses; the options above catch all
         // it knows today.
         const std::string problem = CheckSimulationSettings(settings);
@@ -331,11 +359,12 @@ Astigmatism Stability Report.
                             ORVEXStab header line, C1A1 otherwise)
   --rotation DEG            rotate the x-y plane on extraction (default 0)
   --mirror-y                mirror the y axis on extraction
-  --min-diversity M         minimum diversity of the characteristic function
-                            (default 10)
+  --min-diversity M         minimum diversity of the characteristic function,
+                            5 to 50000 (default 10)
   --energy KEV              electron energy (default 300)
   --resolution ANG          target resolution in Angstrom (default 1)
-  --phase PI                phase limit in fractions of pi (default 0.25)
+  --phase PI                phase limit in fractions of pi, 0.001 to 1000
+                            (default 0.25)
   --no-fit                  no model fit: direct evaluation only
   --series N                evaluate only the N-th series of each file
   --seed S                  fix the fit's random restarts (reproducible runs)
@@ -354,12 +383,13 @@ tc, a linear drift and white measurement noise.
   --format c1a1|orvex       log format (default c1a1)
   --images N                images per recording (default 500)
   --period SEC              seconds per image (default 1)
-  --di NM                   random-walk strength Di (default 0.05)
-  --da NM                   correlated strength Da (default 0)
+  --di NM                   random-walk strength Di, up to 10000 (default 0.05)
+  --da NM                   correlated strength Da, up to 10000 (default 0)
   --tc SEC                  correlation time (default 60)
-  --drift NM_PER_IMAGE      drift per image (default 0)
+  --drift NM_PER_IMAGE      drift per image, -10000 to 10000 (default 0)
   --drift-angle DEG         direction of the drift (default 0)
-  --noise NM                measurement noise per component (default 0)
+  --noise NM                measurement noise per component, up to 10000
+                            (default 0)
   --recordings R            recordings in one C1A1 log (default 1)
   --seed S                  random seed; the same seed gives the same file
                             (default 1)

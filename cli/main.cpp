@@ -10,6 +10,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,11 @@ void ForwardQtMessage(QtMsgType, const QMessageLogContext&, const QString& messa
         g_pQtMessageLog->WriteDebug("Qt: " + message.toStdString(), 1);
 }
 
-// Diagrams are rendered without a window; without a display Qt's offscreen
-// platform serves. A platform the user chose stays.
+// The program opens no window: its diagrams are drawn into bitmaps, which
+// Qt's offscreen platform does exactly as any other. A display platform would
+// gain nothing and abort the program when the session names a display that
+// cannot be reached (a stale DISPLAY after an ssh login).
 void ChooseQtPlatform() {
-    if (std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
-        return;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
@@ -64,16 +65,21 @@ int main(int argc, char** argv) {
     if (options.command == CliCommand::Simulate)
         return RunSimulate(options, log);
 
-    // Qt must not see our arguments: it would take options such as
-    // "-platform" for its own.
-    ChooseQtPlatform();
-    g_pQtMessageLog = &log;
-    qInstallMessageHandler(ForwardQtMessage);
+    // Only the diagrams of --out need Qt; without them nothing of Qt runs
+    // (it would create its runtime folder, for one).
+    std::optional<QGuiApplication> application;
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication application(qtArgc, qtArgv);
-    // Qt switches LC_NUMERIC to the user's locale; numbers in the reports
-    // and files keep their point.
-    std::setlocale(LC_NUMERIC, "C");
+    if (!options.evaluate.strOutDir.empty()) {
+        ChooseQtPlatform();
+        g_pQtMessageLog = &log;
+        qInstallMessageHandler(ForwardQtMessage);
+        // Qt must not see our arguments: it would take options such as
+        // "-platform" for its own.
+        application.emplace(qtArgc, qtArgv);
+        // Qt switches LC_NUMERIC to the user's locale; numbers in the
+        // reports and files keep their point.
+        std::setlocale(LC_NUMERIC, "C");
+    }
     return RunEvaluate(options.evaluate, log, stdout);
 }

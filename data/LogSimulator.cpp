@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 // The process. Over k image steps the model of the characteristic function is
 //
@@ -164,6 +165,15 @@ bool IsFiniteAtLeast(double value, double minimum) {
 
 } // namespace
 
+double CorrelatedSpread(const SIMULATIONSETTINGS& settings) {
+    const double tcSteps = settings.dTc / settings.dPeriod;
+    // A correlation time of more images than a double holds would give "inf"
+    // (and with Da = 0 "nan") values.
+    if (!std::isfinite(tcSteps))
+        return std::numeric_limits<double>::infinity();
+    return settings.dDa * std::sqrt(tcSteps / 2.0);
+}
+
 double CSimulationRandom::Uniform() {
     // The top 53 bits give every double in [0, 1) on a grid of 2^-53.
     return static_cast<double>(m_engine() >> 11) * 0x1.0p-53;
@@ -200,6 +210,13 @@ std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
         return "The drift and its angle must be numbers.";
     if (!IsFiniteAtLeast(settings.dNoise, 0.0))
         return "The noise must be a number of nm, 0 or above.";
+    if (settings.dDi > kMaxSimulatedNm || settings.dDa > kMaxSimulatedNm ||
+        std::fabs(settings.dDrift) > kMaxSimulatedNm || settings.dNoise > kMaxSimulatedNm)
+        return FormatC("Di, Da, the drift and the noise must not exceed %.0f nm.", kMaxSimulatedNm);
+    if (!(CorrelatedSpread(settings) <= kMaxSimulatedNm))
+        return FormatC("The correlated part must not spread beyond %.0f nm: Da or the correlation "
+                       "time in images is too large.",
+                       kMaxSimulatedNm);
     if (settings.nRecordings < 1 || settings.nRecordings > kMaxSimulatedRecordings)
         return FormatC("The number of recordings must lie between 1 and %d.",
                        static_cast<int>(kMaxSimulatedRecordings));

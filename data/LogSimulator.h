@@ -18,6 +18,11 @@ inline constexpr std::int32_t kMaxSimulatedRecordings = 1000;
 // The time stamps are whole seconds in 32 bits and start from a date in
 // 2021; a recording must end long before they run out.
 inline constexpr double kMaxSimulatedSeconds = 1e8;
+// The A22 of a working corrector stays within a few hundred nm. Strengths,
+// drift, noise and the spread of the correlated part up to 10 um cover every
+// plausible test and keep each simulated value far from overflowing into
+// "inf" or "nan" in the log.
+inline constexpr double kMaxSimulatedNm = 1e4;
 
 struct SIMULATIONSETTINGS {
     SimulatedLogFormat format = SimulatedLogFormat::C1A1;
@@ -32,6 +37,11 @@ struct SIMULATIONSETTINGS {
     std::int32_t nRecordings = 1;
     std::uint64_t nSeed = 1;
 };
+
+// Standard deviation per component of the correlated part in its stationary
+// state, nm; infinite when the correlation time spans more images than a
+// double holds.
+double CorrelatedSpread(const SIMULATIONSETTINGS& settings);
 
 // The first setting that cannot give a log, as a sentence naming it; empty
 // when all are usable.

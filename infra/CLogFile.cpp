@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 CLogFile::~CLogFile() {
     if (m_bOpen)
@@ -17,12 +19,23 @@ bool CLogFile::OpenLog(const std::string& path) {
     const std::string target = path.empty() ? m_strPath : path;
     if (target.empty())
         return false;
+    // Opened without blocking: a named pipe without a reader would otherwise
+    // hold the program at its first record. Once open, writes block as usual.
+    const int fd =
+        ::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
     struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
         return false;
-    std::FILE* file = std::fopen(target.c_str(), "ab");
-    if (!file)
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "ab");
+    if (!file) {
+        ::close(fd);
         return false;
+    }
     if (m_pFile)
         std::fclose(m_pFile);
     m_pFile = file;

@@ -67,7 +67,11 @@ bool CParamBlock::WriteDoubleLine(CTextFileWriter* file, double value) const {
 }
 
 bool CParamBlock::WriteTextLine(CTextFileWriter* file, const std::string& value) const {
-    return file && file->WriteText(value + "\n");
+    // The values stand by position, one per line: a line break inside a text
+    // (a folder name may hold one) would shift every later value. The text
+    // keeps what comes before its first line break.
+    const std::string oneLine = value.substr(0, value.find_first_of("\r\n"));
+    return file && file->WriteText(oneLine + "\n");
 }
 
 bool CParamBlock::ReadIntLine(CTextFileReader* file, std::int32_t& value) const {

@@ -1,5 +1,6 @@
 #include "infra/CSafeFileWriter.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -24,14 +25,29 @@ bool CSafeFileWriter::Open(const std::string& path) {
     m_nWritten = 0;
     if (path.empty())
         return false;
+    std::string destination = path;
     struct stat target {};
-    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
-        return false;
+    const bool bExists = ::stat(path.c_str(), &target) == 0;
+    if (bExists) {
+        // Only a regular file is replaced: a folder cannot be, and a device
+        // or a pipe (say /dev/stdout) must not be swapped for a plain file.
+        if (!S_ISREG(target.st_mode))
+            return false;
+        // A file its owner made read-only stays as it is.
+        if (::access(path.c_str(), W_OK) != 0)
+            return false;
+        // A symbolic link keeps pointing at the file: the file behind it is
+        // replaced, not the link.
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved))
+            destination = resolved;
+    }
 
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = destination.find_last_of('/');
     const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+    const std::string name =
+        slash == std::string::npos ? destination : destination.substr(slash + 1);
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
@@ -41,7 +57,7 @@ bool CSafeFileWriter::Open(const std::string& path) {
     // mkstemp makes the file private; the result should get the permissions
     // of the file it replaces, or those of a newly created file.
     mode_t mode = 0;
-    if (::stat(path.c_str(), &target) == 0) {
+    if (bExists) {
         mode = target.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -56,6 +72,7 @@ bool CSafeFileWriter::Open(const std::string& path) {
         return false;
     }
     m_strPath = path;
+    m_strTarget = destination;
     m_strTempPath = buffer.data();
     return true;
 }
@@ -86,7 +103,7 @@ bool CSafeFileWriter::Commit() {
     ok = (std::fclose(m_pFile) == 0) && ok;
     m_pFile = nullptr;
     if (ok)
-        ok = std::rename(m_strTempPath.c_str(), m_strPath.c_str()) == 0;
+        ok = std::rename(m_strTempPath.c_str(), m_strTarget.c_str()) == 0;
     if (!ok)
         ::unlink(m_strTempPath.c_str());
     m_strTempPath.clear();

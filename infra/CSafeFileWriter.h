@@ -19,7 +19,9 @@ public:
     CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
 
     // Creates the temporary file beside `path`. False when the folder does
-    // not exist, is not a folder or cannot be written, or `path` is a folder.
+    // not exist, is not a folder or cannot be written, or when `path` exists
+    // and is no regular file or is read-only. A symbolic link stays: the file
+    // it points to is the one replaced.
     bool Open(const std::string& path);
     bool IsOpen() const { return m_pFile != nullptr; }
 
@@ -43,6 +45,7 @@ public:
 private:
     std::FILE* m_pFile = nullptr;
     std::string m_strPath;
+    std::string m_strTarget; // m_strPath with a symbolic link resolved
     std::string m_strTempPath;
     std::size_t m_nWritten = 0;
     bool m_bFailed = false;

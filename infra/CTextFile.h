@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Writes an 8-bit text file: each line encoded as EncodeLine8Bit says and
 // ended by CR LF, all through the safe replace of CSafeFileWriter.
@@ -32,12 +33,19 @@ private:
 // each line is decoded as DecodeLine8Bit says.
 class CTextFileReader {
 public:
+    // No line of a log, a table or "Setup.prm" comes near this; a file
+    // without line ends (a binary file, an image) is read in bounded memory
+    // instead of whole. The bytes of a longer line beyond it are skipped.
+    static constexpr std::size_t kMaxLineBytes = 1024 * 1024;
+
     CTextFileReader() = default;
     ~CTextFileReader() { Close(); }
     CTextFileReader(const CTextFileReader&) = delete;
     CTextFileReader& operator=(const CTextFileReader&) = delete;
 
-    // False when the path does not exist, is a folder or cannot be read.
+    // False when the path does not exist, cannot be read or is no regular
+    // file: a folder, a device or a pipe (which would block until another
+    // program writes to it) holds no text to read.
     bool Open(const std::string& path);
     bool IsOpen() const { return m_pFile != nullptr; }
     void Close();
@@ -55,8 +63,11 @@ public:
     bool ReadRawLine(std::string& line);
 
 private:
+    bool Refill();
+
     std::FILE* m_pFile = nullptr;
-    char* m_pBuffer = nullptr; // getline's buffer, reused from line to line
-    std::size_t m_nCapacity = 0;
+    std::vector<char> m_buffer; // bytes read ahead of the current line
+    std::size_t m_nBegin = 0;
+    std::size_t m_nEnd = 0;
     bool m_bFailed = false;
 };

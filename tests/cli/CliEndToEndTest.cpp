@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -27,17 +28,23 @@ std::string Quoted(const std::string& argument) {
     return quoted + "'";
 }
 
-CLIRUN RunCli(const TempDir& dir, const std::vector<std::string>& arguments) {
+// `environment` goes before the program (for example "env DISPLAY=:99");
+// `stdoutPath` replaces the file that receives stdout. A run that hangs is
+// ended after ten minutes, so that a hang fails the test instead of the whole
+// test run waiting for ever.
+CLIRUN RunCli(const TempDir& dir, const std::vector<std::string>& arguments,
+              const std::string& environment = "", const std::string& stdoutPath = "") {
     const char* program = std::getenv("TESSARIC_CLI");
     CLIRUN run;
     if (!program) {
         ADD_FAILURE() << "TESSARIC_CLI is not set; run the test through ctest";
         return run;
     }
-    std::string command = Quoted(program);
+    std::string command = environment + " timeout 600 " + Quoted(program);
     for (const std::string& argument : arguments)
         command += " " + Quoted(argument);
-    command += " >" + Quoted(dir.File("stdout")) + " 2>" + Quoted(dir.File("stderr"));
+    command += " >" + Quoted(stdoutPath.empty() ? dir.File("stdout") : stdoutPath) + " 2>" +
+               Quoted(dir.File("stderr"));
     const int status = std::system(command.c_str());
     run.nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.strOut = ReadFileBytes(dir.File("stdout"));
@@ -262,4 +269,99 @@ TEST(CliEndToEnd, LogFileOnlyWhenAsked) {
     if (dataDir) {
         EXPECT_FALSE(std::filesystem::exists(std::string(dataDir) + "/tessaric-cli/Log.txt"));
     }
+    // Without --out no diagram is drawn, so Qt does not start and does not
+    // create its runtime folder.
+    const std::string runtime = dir.File("runtime");
+    const CLIRUN evaluate =
+        RunCli(dir, {"evaluate", "--no-fit", log}, "env XDG_RUNTIME_DIR=" + Quoted(runtime));
+    EXPECT_EQ(evaluate.nStatus, 0) << evaluate.strErr;
+    EXPECT_FALSE(std::filesystem::exists(runtime));
+}
+
+TEST(CliEndToEnd, FilesThatAreNoLogsNeverHang) {
+    TempDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const char* format : {"auto", "c1a1", "orvex"}) {
+        const CLIRUN run = RunCli(dir, {"evaluate", "--format", format, pipe});
+        EXPECT_EQ(run.nStatus, 1) << format;
+        EXPECT_TRUE(Contains(run.strErr, "ERROR: Failed to open file [" + pipe + "]."));
+    }
+    const CLIRUN device = RunCli(dir, {"evaluate", "/dev/zero"});
+    EXPECT_EQ(device.nStatus, 1);
+    EXPECT_TRUE(Contains(device.strErr, "ERROR: Failed to open file [/dev/zero]."));
+
+    // Binary bytes without a single line end, NUL bytes included.
+    std::string binary(3 * 1024 * 1024, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) {
+        const char byte = static_cast<char>((i * 131) % 251);
+        binary[i] = byte == '\n' ? '\0' : byte;
+    }
+    const std::string image = dir.File("image.bin");
+    WriteFileBytes(image, binary);
+    const CLIRUN garbage = RunCli(dir, {"evaluate", image});
+    EXPECT_EQ(garbage.nStatus, 1);
+    EXPECT_TRUE(Contains(garbage.strErr, "ERROR: File [" + image + "] holds no series."));
+
+    // A pipe nobody reads is no log file and no simulated log either.
+    const std::string log = dir.File("sim.log");
+    const CLIRUN logToPipe = RunCli(dir, {"simulate", "--log", pipe, log});
+    EXPECT_EQ(logToPipe.nStatus, 1);
+    EXPECT_TRUE(Contains(logToPipe.strErr, "'--log'"));
+    const CLIRUN simulateToPipe = RunCli(dir, {"simulate", pipe});
+    EXPECT_EQ(simulateToPipe.nStatus, 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe)) << "the pipe is not replaced by a file";
+}
+
+TEST(CliEndToEnd, OutputThatCannotBeWrittenIsAFailure) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", log}).nStatus, 0);
+
+    // --out below a regular file: the reports still come, the file stays.
+    const std::string plain = dir.File("plain");
+    WriteFileBytes(plain, "x");
+    const CLIRUN below = RunCli(dir, {"evaluate", "--no-fit", "--out", plain + "/out", log});
+    EXPECT_EQ(below.nStatus, 1);
+    EXPECT_TRUE(
+        Contains(below.strErr, "ERROR: Failed to create the output folder [" + plain + "/out]"));
+    EXPECT_TRUE(Contains(below.strOut, "Astigmatism Stability Report"));
+    EXPECT_EQ(ReadFileBytes(plain), "x");
+
+    // A full disk behind stdout loses the reports.
+    const CLIRUN full = RunCli(dir, {"evaluate", "--no-fit", log}, "", "/dev/full");
+    EXPECT_EQ(full.nStatus, 1);
+    EXPECT_TRUE(
+        Contains(full.strErr, "ERROR: Failed to write the reports to the standard output."));
+}
+
+TEST(CliEndToEnd, UnreachableDisplayDoesNotAbortTheDiagrams) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", log}).nStatus, 0);
+    const std::string out = dir.File("out");
+    const CLIRUN run = RunCli(dir, {"evaluate", "--no-fit", "--out", out, log},
+                              "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:97");
+    EXPECT_EQ(run.nStatus, 0) << run.strErr;
+    EXPECT_EQ(PngSize(out + "/run-s001-cfunc.png"), std::make_pair(583u, 339u));
+}
+
+TEST(CliEndToEnd, LogsOfTheSameNameKeepTheirOwnFiles) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("a"));
+    std::filesystem::create_directories(dir.File("b"));
+    const std::vector<std::string> logs = {dir.File("a/run.log"), dir.File("b/run.log"),
+                                           dir.File("run_2.log")};
+    for (std::size_t i = 0; i < logs.size(); ++i)
+        ASSERT_EQ(
+            RunCli(dir, {"simulate", "--images", std::to_string(300 + 10 * i), logs[i]}).nStatus,
+            0);
+    const std::string out = dir.File("out");
+    std::vector<std::string> arguments = {"evaluate", "--no-fit", "--quiet", "--out", out};
+    arguments.insert(arguments.end(), logs.begin(), logs.end());
+    ASSERT_EQ(RunCli(dir, arguments).nStatus, 0);
+    // Each series' time table holds its own number of images: 8 + 12 per image.
+    EXPECT_EQ(ReadFileBytes(out + "/run-s001-time.dat").size(), 8u + 12u * 300u);
+    EXPECT_EQ(ReadFileBytes(out + "/run_2-s001-time.dat").size(), 8u + 12u * 310u);
+    EXPECT_EQ(ReadFileBytes(out + "/run_2_2-s001-time.dat").size(), 8u + 12u * 320u);
 }

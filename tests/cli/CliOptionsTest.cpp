@@ -130,3 +130,32 @@ TEST(CliOptions, UsageErrorsNameTheCulprit) {
     ExpectUsageError({"simulate", "--debug-level", "5", "a"}, "'--debug-level'");
     ExpectUsageError({"--version", "extra"}, "'extra'");
 }
+
+TEST(CliOptions, OutOfRangeAndNonFiniteValuesAreUsageErrors) {
+    // The ranges of the program's settings dialog hold at their edges.
+    for (const char* diversity : {"5", "50000"})
+        EXPECT_TRUE(Parse({"evaluate", "--min-diversity", diversity, "a.log"}).bOk) << diversity;
+    for (const char* diversity : {"4", "50001", "-5"})
+        ExpectUsageError({"evaluate", "--min-diversity", diversity, "a.log"}, "'--min-diversity'");
+    for (const char* phase : {"0.001", "1000"})
+        EXPECT_TRUE(Parse({"evaluate", "--phase", phase, "a.log"}).bOk) << phase;
+    for (const char* phase : {"0.0009", "1000.1", "inf"})
+        ExpectUsageError({"evaluate", "--phase", phase, "a.log"}, "'--phase'");
+    for (const char* energy : {"1e999", "-inf", "nan", "", " "})
+        ExpectUsageError({"evaluate", "--energy", energy, "a.log"}, "'--energy'");
+    ExpectUsageError({"evaluate", "--rotation", "1e999", "a.log"}, "'--rotation'");
+    // Nineteen digits once overflowed the integer reader.
+    for (const char* seed : {"9999999999999999999", "99999999999999999999999"})
+        ExpectUsageError({"evaluate", "--seed", seed, "a.log"}, "'--seed'");
+    ExpectUsageError({"evaluate", "--series", "-9223372036854775808", "a.log"}, "'--series'");
+    // What the user typed is quoted on the one line, control characters and all.
+    ExpectUsageError({"evaluate", "--energy", "1\n2", "a.log"}, "'--energy'");
+    ExpectUsageError({"evaluate", "--bogus\r\nX", "a.log"}, "'--bogus??X'");
+
+    ExpectUsageError({"simulate", "--di", "10001", "a"}, "'--di'");
+    ExpectUsageError({"simulate", "--drift", "-1e308", "a"}, "'--drift'");
+    ExpectUsageError({"simulate", "--noise", "1e999", "a"}, "'--noise'");
+    ExpectUsageError({"simulate", "--da", "1", "--tc", "1e300", "a"}, "'--tc'");
+    ExpectUsageError({"simulate", "--tc", "1e300", "--period", "1e-10", "a"}, "'--period'");
+    EXPECT_TRUE(Parse({"simulate", "--di", "10000", "--drift", "-10000", "a"}).bOk);
+}

@@ -163,6 +163,17 @@ TEST(LogSimulator, RefusesUnusableSettings) {
     settings.format = SimulatedLogFormat::ORVEX;
     settings.nRecordings = 2;
     EXPECT_NE(CheckSimulationSettings(settings).find("one recording"), std::string::npos);
+    // Magnitudes that would overflow into "inf" or "nan" in the log.
+    settings = {};
+    settings.dDrift = -1e308;
+    EXPECT_NE(CheckSimulationSettings(settings).find("must not exceed"), std::string::npos);
+    settings = {};
+    settings.dDa = 1e3;
+    settings.dTc = 1e300;
+    EXPECT_NE(CheckSimulationSettings(settings).find("correlated part"), std::string::npos);
+    settings.dDa = 0.0; // 0 times an infinite spread is "nan"
+    settings.dPeriod = 1e-10;
+    EXPECT_NE(CheckSimulationSettings(settings).find("correlated part"), std::string::npos);
 }
 
 TEST(LogSimulator, ReportsAFileThatCannotBeWritten) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -67,6 +68,9 @@ TEST(CLogFile, FailedOpenLosesTheRecordForFileAndPane) {
     EXPECT_FALSE(log.WriteLine("lost"));
     EXPECT_TRUE(log.m_strPaneBuffer.empty());
     EXPECT_FALSE(log.OpenLog(dir.Path())) << "a folder is no log file";
+    // A pipe that nobody reads would block the first record for ever.
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(log.OpenLog(dir.File("pipe")));
     EXPECT_EQ(log.m_strPath, dir.File("missing/Log.txt")) << "a failed open changes nothing";
 }
 

@@ -120,6 +120,7 @@ TEST(CMainParameters, EveryParameterSurvivesTheFile) {
     const std::vector<std::string> lines = SplitCrLf(ReadFileBytes(path));
     EXPECT_EQ(lines[2], "/home/M\xFCller/logs");
     EXPECT_EQ(lines[9], "1.23457e+07");
+
     EXPECT_EQ(capture.texts,
               (std::vector<std::string>{
                   "DEBUG>  Opening file [" + path + "] for saving program parameters.",
@@ -127,6 +128,17 @@ TEST(CMainParameters, EveryParameterSurvivesTheFile) {
                   "DEBUG>  Opening file [" + path + "] for loading program parameters.",
                   "DEBUG>  Successfully loaded program parameters from file [" + path + "].",
               }));
+
+    // A line break inside a folder name must not shift the later values.
+    saved.ImportPath = "/logs/two\nlines";
+    saved.OutputPath = "/out\r\n";
+    ASSERT_TRUE(saved.SaveFile(path));
+    EXPECT_EQ(SplitCrLf(ReadFileBytes(path)).size(), 13u);
+    ASSERT_TRUE(loaded.LoadFile(path));
+    EXPECT_EQ(loaded.ImportPath, "/logs/two");
+    EXPECT_EQ(loaded.OutputPath, "/out");
+    EXPECT_EQ(loaded.ImportType, 2);
+    EXPECT_EQ(loaded.LimitPhase, 0.123457);
 }
 
 TEST(CMainParameters, LenientLinesAreAccepted) {

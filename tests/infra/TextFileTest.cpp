@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -65,6 +67,25 @@ TEST(CTextFile, ReadsEveryLineEndAndOddBytes) {
     EXPECT_FALSE(reader.Open(dir.Path())) << "a folder is not a text file";
     EXPECT_FALSE(reader.Open(dir.File("missing.txt")));
     EXPECT_FALSE(reader.ReadLine(raw));
+    // Neither a device nor a pipe without a writer holds a file's text; the
+    // pipe must be refused at once instead of waiting for a writer.
+    EXPECT_FALSE(reader.Open("/dev/zero"));
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(reader.Open(dir.File("pipe")));
+}
+
+TEST(CTextFile, OverlongLineIsCutAndTheNextLineFollows) {
+    TempDir dir;
+    const std::string path = dir.File("long.bin");
+    const std::size_t limit = CTextFileReader::kMaxLineBytes;
+    std::string bytes(limit - 1, 'a');
+    bytes += "bc" + std::string(2 * limit, 'd') + "\r\nnext\n" + std::string(limit, 'e');
+    WriteFileBytes(path, bytes);
+    const std::vector<std::string> lines = ReadAllLines(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string(limit - 1, 'a') + "b");
+    EXPECT_EQ(lines[1], "next");
+    EXPECT_EQ(lines[2], std::string(limit, 'e')) << "a line of exactly the limit is whole";
 }
 
 TEST(CSafeFileWriter, ReplacesCompletelyOrNotAtAll) {
@@ -106,12 +127,43 @@ TEST(CSafeFileWriter, ReplacesCompletelyOrNotAtAll) {
 TEST(CSafeFileWriter, RefusesPathsThatCannotHoldAFile) {
     TempDir dir;
     WriteFileBytes(dir.File("regular"), "x");
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
     CSafeFileWriter writer;
     EXPECT_FALSE(writer.Open(dir.File("regular/out.dat")));
     EXPECT_FALSE(writer.Open(dir.File("missing/out.dat")));
     EXPECT_FALSE(writer.Open(dir.Path()));
     EXPECT_FALSE(writer.Open(""));
+    EXPECT_FALSE(writer.Open(dir.File("pipe"))) << "a pipe is not swapped for a plain file";
     EXPECT_FALSE(writer.Write("x"));
     EXPECT_FALSE(writer.Commit());
     EXPECT_EQ(ReadFileBytes(dir.File("regular")), "x");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
+}
+
+TEST(CSafeFileWriter, ReplacesTheFileBehindALink) {
+    TempDir dir;
+    const std::string real = dir.File("real.txt");
+    const std::string link = dir.File("link.txt");
+    WriteFileBytes(real, "old");
+    std::filesystem::create_symlink(real, link);
+    {
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Open(link));
+        ASSERT_TRUE(writer.Write("new"));
+        ASSERT_TRUE(writer.Commit());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real), "new");
+}
+
+TEST(CSafeFileWriter, KeepsAReadOnlyFile) {
+    TempDir dir;
+    const std::string real = dir.File("real.txt");
+    WriteFileBytes(real, "new");
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file; read-only cannot be tested";
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read);
+    CSafeFileWriter writer;
+    EXPECT_FALSE(writer.Open(real));
+    EXPECT_EQ(ReadFileBytes(real), "new");
 }

@@ -337,6 +337,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     const CurveSpec cfuncMarkers{
         style.m_crCFLine,      style.m_crCFMarker, layout.xAxis, layout.leftAxis, 0.0,
         style.m_nCFMarkerSize, MarkerDisc};
+    // The model's curves are lines without markers.
+    const CurveSpec modelLine{style.m_crYMarker, 0, layout.xAxis, layout.leftAxis,
+                              kModelLineWidth,   0, MarkerPixel};
     DrawGuideLine(dc, layout, style.m_crLimitLine);
 
     switch (style.m_nType) {
@@ -378,11 +381,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
                 DrawCurve(dc, rc, band, SampleCurve(layout, true, [&](double t) {
                               return SqrAmplitudeQuantile(t / t0, p, model);
                           }));
-            DrawCurve(
-                dc, rc,
-                {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
-                 MarkerPixel},
-                SampleCurve(layout, true, [&](double t) { return ModelFunction(model, t / t0); }));
+            DrawCurve(dc, rc, modelLine, SampleCurve(layout, true, [&](double t) {
+                          return ModelFunction(model, t / t0);
+                      }));
         }
         // Markers about two marker sizes apart: every q-th record, as the
         // records lie one image step apart.
@@ -399,10 +400,7 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     case ProbabilityPlot:
         if (step) {
             const double t0 = *step;
-            DrawCurve(dc, rc,
-                      {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
-                       MarkerPixel},
-                      SampleCurve(layout, false, [&](double t) {
+            DrawCurve(dc, rc, modelLine, SampleCurve(layout, false, [&](double t) {
                           return StabilityProbability(sqrTolerance, t / t0, model);
                       }));
         }

@@ -126,6 +126,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                           (options.bFit ? " has no fitted model (the fit failed)"
                                         : " has no fitted model (--no-fit)") +
                           ": its model and probability files are not written.");
+    const std::string seriesStem = outStem + FormatC("-s%03zu", number);
     bool ok = true;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
         const bool bAvailable = output.needs == OutputNeeds::Nothing ||
@@ -133,15 +134,13 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                                 (output.needs == OutputNeeds::Model && bModel);
         if (!bAvailable)
             continue;
-        const std::string target =
-            outStem + FormatC("-s%03zu-", number) + output.pszKind + "." + output.pszExtension;
+        const std::string target = seriesStem + "-" + output.pszKind + "." + output.pszExtension;
         ok = output.write(series, target) && ok;
     }
     const QSize size = options.nDiagramWidth > 0 && options.nDiagramHeight > 0
                            ? QSize(options.nDiagramWidth, options.nDiagramHeight)
                            : DefaultDiagramSize();
-    const DiagramFiles diagrams =
-        WriteSeriesDiagrams(series, outStem + FormatC("-s%03zu", number), size);
+    const DiagramFiles diagrams = WriteSeriesDiagrams(series, seriesStem, size);
     for (const std::string& written : diagrams.written)
         series.LogDebug("Diagram image saved to file [" + written + "].");
     for (const std::string& failed : diagrams.failed)

@@ -6,13 +6,6 @@
 
 #include <QPainter>
 
-namespace {
-
-// The sunken edge around the client area.
-constexpr int kEdgeWidth = 1;
-
-} // namespace
-
 CA1DiagramWnd::CA1DiagramWnd(QWidget* parent) : QFrame(parent) {
     // The bitmap covers the whole client area: nothing is erased before a
     // paint, so the window never flickers.
@@ -23,7 +16,7 @@ CA1DiagramWnd::CA1DiagramWnd(QWidget* parent) : QFrame(parent) {
 CA1DiagramWnd::~CA1DiagramWnd() = default;
 
 bool CA1DiagramWnd::Create(const QString& name, int id, const QRect& rect, QWidget* parent) {
-    const QSize client(rect.width() - 2 * kEdgeWidth, rect.height() - 2 * kEdgeWidth);
+    const QSize client(rect.width() - 2 * kDiagramEdgeWidth, rect.height() - 2 * kDiagramEdgeWidth);
     if (IsCreated() || client.width() <= 0 || client.height() <= 0)
         return false;
     QImage bitmap = CreateDiagramBitmap(client);
@@ -35,7 +28,7 @@ bool CA1DiagramWnd::Create(const QString& name, int id, const QRect& rect, QWidg
     setWindowTitle(name);
     m_nId = id;
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(kEdgeWidth);
+    setLineWidth(kDiagramEdgeWidth);
     setGeometry(rect);
     m_image = std::move(bitmap);
     m_style.SetBitmapSize(m_image.width(), m_image.height());

@@ -22,6 +22,10 @@ int Channel(COLORREF32 colour, int shift) {
     return static_cast<int>((colour >> shift) & 0xFF);
 }
 
+QRgb ToQRgb(COLORREF32 colour) {
+    return qRgb(Channel(colour, 0), Channel(colour, 8), Channel(colour, 16));
+}
+
 } // namespace
 
 std::optional<CDiagramFont> CDiagramFont::Create(const std::string& face, int cellHeight,
@@ -99,7 +103,7 @@ COLORREF32 CDiagramDC::GetPixel(int x, int y) const {
 
 void CDiagramDC::SetPixel(int x, int y, COLORREF32 colour) {
     if (Contains(x, y))
-        Row(y)[x] = qRgb(Channel(colour, 0), Channel(colour, 8), Channel(colour, 16));
+        Row(y)[x] = ToQRgb(colour);
 }
 
 void CDiagramDC::BlendPixel(int x, int y, COLORREF32 colour, double coverage) {
@@ -125,7 +129,7 @@ void CDiagramDC::FillRect(const PlotRect& rect, COLORREF32 colour) {
     const int right = std::min(Width(), rect.right);
     const int top = std::max(0, rect.top);
     const int bottom = std::min(Height(), rect.bottom);
-    const QRgb rgb = qRgb(Channel(colour, 0), Channel(colour, 8), Channel(colour, 16));
+    const QRgb rgb = ToQRgb(colour);
     for (int y = top; y < bottom; ++y)
         std::fill(Row(y) + left, Row(y) + std::max(left, right), rgb);
 }

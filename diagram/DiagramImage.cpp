@@ -23,8 +23,6 @@ constexpr int kDialogBaseY = 13;
 // The diagram placeholder of the pages, in dialog units.
 constexpr int kPlaceholderWidth = 390;
 constexpr int kPlaceholderHeight = 210;
-// The sunken edge around the diagram window takes a pixel on each side.
-constexpr int kEdgePixels = 2;
 
 // value * numerator / denominator rounded half away from zero.
 int ScaleRounded(int value, int numerator, int denominator) {
@@ -90,7 +88,7 @@ QSize DialogUnitsToPixels(int width, int height) {
 
 QSize DefaultDiagramSize() {
     const QSize window = DialogUnitsToPixels(kPlaceholderWidth, kPlaceholderHeight);
-    return {window.width() - kEdgePixels, window.height() - kEdgePixels};
+    return {window.width() - 2 * kDiagramEdgeWidth, window.height() - 2 * kDiagramEdgeWidth};
 }
 
 QImage CreateDiagramBitmap(QSize size) {

@@ -16,8 +16,11 @@ class CLogFile;
 // pixels at 96 dpi): x * cx / 4 and y * cy / 8, rounded to the nearest pixel.
 QSize DialogUnitsToPixels(int width, int height);
 
+// The width in pixels of the diagram window's sunken edge on each side.
+inline constexpr int kDiagramEdgeWidth = 1;
+
 // The diagram window sits over a 390 x 210 dialog-unit placeholder and loses
-// one pixel on each side to its sunken edge; its bitmap has this size.
+// its sunken edge on each side; its bitmap has this size.
 QSize DefaultDiagramSize();
 
 // A diagram bitmap of the given size, every byte zero (black). Null for an

@@ -26,9 +26,6 @@ constexpr double kSampleLineWidth = 1.0;
 constexpr std::int32_t kSampleMarkerSize = 5;
 constexpr double kModelLineWidth = 2.0;
 constexpr double kBandLineWidth = 1.0;
-// Pixel coordinates are clamped to this before conversion to int: nothing
-// this far out reaches the bitmap, and the conversion stays defined.
-constexpr double kPixelLimit = 1.0e7;
 
 enum class UnitTable { None, Time, Length, Sqr };
 
@@ -65,10 +62,6 @@ const DiagramKind& FindKind(std::int32_t type) {
         if (kind.nType == type)
             return kind;
     return kOtherKind;
-}
-
-int ToPixel(double value) {
-    return static_cast<int>(std::clamp(std::trunc(value), -kPixelLimit, kPixelLimit));
 }
 
 ModelParameters ModelOf(const CA1TimeSeries& series) {
@@ -315,10 +308,9 @@ void DrawGuideLine(CDiagramDC& dc, const DiagramLayout& layout, COLORREF32 colou
         return;
     const PlotRect& rc = layout.rcPlot;
     const int row =
-        rc.bottom -
-        ToPixel((layout.dGuideLevel - y.Lower()) / y.dSpan * (rc.bottom - rc.top) + 0.5);
+        rc.bottom - RoundTrunc((layout.dGuideLevel - y.Lower()) / y.dSpan * (rc.bottom - rc.top));
     const int column =
-        rc.left + ToPixel((layout.dGuideTime - x.Lower()) / x.dSpan * (rc.right - rc.left) + 0.5);
+        rc.left + RoundTrunc((layout.dGuideTime - x.Lower()) / x.dSpan * (rc.right - rc.left));
     const COLORREF32 previousPen = dc.SelectPen(colour);
     dc.MoveTo(rc.left, row);
     dc.LineTo(column, row);
@@ -345,6 +337,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     const CurveSpec cfuncMarkers{
         style.m_crCFLine,      style.m_crCFMarker, layout.xAxis, layout.leftAxis, 0.0,
         style.m_nCFMarkerSize, MarkerDisc};
+    // The model's curves are lines without markers.
+    const CurveSpec modelLine{style.m_crYMarker, 0, layout.xAxis, layout.leftAxis,
+                              kModelLineWidth,   0, MarkerPixel};
     DrawGuideLine(dc, layout, style.m_crLimitLine);
 
     switch (style.m_nType) {
@@ -386,11 +381,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
                 DrawCurve(dc, rc, band, SampleCurve(layout, true, [&](double t) {
                               return SqrAmplitudeQuantile(t / t0, p, model);
                           }));
-            DrawCurve(
-                dc, rc,
-                {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
-                 MarkerPixel},
-                SampleCurve(layout, true, [&](double t) { return ModelFunction(model, t / t0); }));
+            DrawCurve(dc, rc, modelLine, SampleCurve(layout, true, [&](double t) {
+                          return ModelFunction(model, t / t0);
+                      }));
         }
         // Markers about two marker sizes apart: every q-th record, as the
         // records lie one image step apart.
@@ -407,10 +400,7 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     case ProbabilityPlot:
         if (step) {
             const double t0 = *step;
-            DrawCurve(dc, rc,
-                      {style.m_crYMarker, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
-                       MarkerPixel},
-                      SampleCurve(layout, false, [&](double t) {
+            DrawCurve(dc, rc, modelLine, SampleCurve(layout, false, [&](double t) {
                           return StabilityProbability(sqrTolerance, t / t0, model);
                       }));
         }
@@ -438,7 +428,7 @@ void DrawTitlesAndTicks(CDiagramDC& dc, const DiagramStyle& style, const Diagram
     };
     dc.SelectFont(&fonts.horizontal);
     dc.SetTextColor(kTextColour);
-    dc.TextOut(ToPixel((rc.left + rc.right - layout.nXTitleWidth) / 2.0 + 0.5),
+    dc.TextOut(RoundTrunc((rc.left + rc.right - layout.nXTitleWidth) / 2.0),
                rc.bottom + layout.nXTitleHeight + 4, layout.strXTitle);
     DrawXAxisTicks(dc, {rc.left, rc.bottom}, rc.right, displayed(layout.xAxis, layout.xAxis.dSpan),
                    displayed(layout.xAxis, layout.xAxis.dCentre));
@@ -457,12 +447,12 @@ void DrawTitlesAndTicks(CDiagramDC& dc, const DiagramStyle& style, const Diagram
     if (layout.bRightAxis)
         dc.SetTextColor(style.m_crXMarker);
     dc.TextOut(rc.left - 2 * left.height() - 9,
-               ToPixel((rc.bottom + rc.top + left.width()) / 2.0 + 0.5), layout.strLeftTitle);
+               RoundTrunc((rc.bottom + rc.top + left.width()) / 2.0), layout.strLeftTitle);
     if (!layout.strRightTitle.empty()) {
         const QSize right = dc.GetTextExtent(layout.strRightTitle);
         dc.SetTextColor(style.m_crYMarker);
         dc.TextOut(rc.right + right.height() + 9,
-                   ToPixel((rc.bottom + rc.top + right.width()) / 2.0 + 0.5), layout.strRightTitle);
+                   RoundTrunc((rc.bottom + rc.top + right.width()) / 2.0), layout.strRightTitle);
     }
     dc.SetTextColor(kTextColour);
 }

@@ -26,12 +26,6 @@ int ClampToInt(double value) {
     return static_cast<int>(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
 }
 
-// trunc(v + 0.5): the rounding of the drawing code, which truncates towards
-// zero and so rounds negative halves up.
-int RoundTrunc(double value) {
-    return ClampToInt(std::trunc(value + 0.5));
-}
-
 bool IsFinite(PointD point) {
     return std::isfinite(point.x) && std::isfinite(point.y);
 }
@@ -120,6 +114,10 @@ void DrawTicks(CDiagramDC& dc, AxisSide side, QPoint origin, int axisPixels, dou
 }
 
 } // namespace
+
+int RoundTrunc(double value) {
+    return ClampToInt(std::trunc(value + 0.5));
+}
 
 void DrawSmoothLineTo(PointD& pen, CDiagramDC* dc, PointD point, COLORREF32 colour, double width) {
     const PointD from = pen;

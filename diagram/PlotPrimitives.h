@@ -23,6 +23,11 @@ enum MarkerShape : std::int32_t {
     MarkerDisc = 4,
 };
 
+// trunc(v + 0.5), clamped far beyond any bitmap so that the conversion to int
+// stays defined: the rounding of the drawing code, which truncates towards
+// zero and so rounds negative halves up.
+int RoundTrunc(double value);
+
 // Anti-aliased segment of the given width with rounded ends from the pen
 // position to the point; the pen position then moves to the point, also when
 // nothing is drawn (no context, width 0 or less).

@@ -1,8 +1,7 @@
 #include "report/ExportCurves.h"
 
 #include "data/CA1TimeSeries.h"
-
-#include <cmath>
+#include "evaluation/StabilityModel.h"
 
 namespace {
 
@@ -26,13 +25,10 @@ MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
     if (i <= 0)
         return point;
     const ModelParameters model = SeriesModel(series);
-    const double di = model[0];
-    const double da = model[1];
-    const double tc = model[2];
-    const double s = model[3];
     point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
     const double k = point.dTime / series.m_dPeriod;
-    point.dF = s * s * k * k + 2.0 * k * (di * di + da * da * std::exp(-k / tc));
+    const std::int32_t nParams = static_cast<std::int32_t>(model.size());
+    point.dF = StabilityModelValue(&k, &nParams, model.data());
     point.dF16 = SqrAmplitudeQuantile(k, kLowerBandProbability, model);
     point.dF84 = SqrAmplitudeQuantile(k, kUpperBandProbability, model);
     return point;

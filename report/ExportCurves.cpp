@@ -7,7 +7,11 @@ namespace {
 
 // Where the probability table stops: P(a, t) has fallen to 5 %.
 constexpr double kTableEndProbability = 0.05;
+// The model curve runs a little beyond the model lifetime, so that its
+// crossing of the tolerance lies inside the curve, not at its end.
 constexpr double kModelCurveReach = 1.15;
+// The binary probability curve runs to twice the model lifetime, far enough
+// for P(a, t) to show most of its fall.
 constexpr double kProbabilityDataReach = 2.0;
 
 double CurveStep(double dEnd) {

@@ -1,5 +1,6 @@
 #include "evaluation/CFitModule.h"
 
+#include "evaluation/MachineEpsilon.h"
 #include "evaluation/StabilityModel.h"
 #include "infra/CLogFile.h"
 
@@ -10,9 +11,6 @@
 
 namespace {
 
-// Double-precision machine epsilon: every tolerance of the method is tied to
-// it, so the minimisation goes as far as the arithmetic allows.
-constexpr double kEpsilon = 2.220446049250313e-16;
 // Parameter test: a step smaller than 4 eps relative to the parameters (or to
 // 1 for parameters below 1) can no longer change them.
 constexpr double kParamTolerance = 8.881784197001252e-16;

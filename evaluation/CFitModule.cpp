@@ -14,6 +14,8 @@ namespace {
 // Parameter test: a step smaller than 4 eps relative to the parameters (or to
 // 1 for parameters below 1) can no longer change them.
 constexpr double kParamTolerance = 8.881784197001252e-16;
+// A run on a few parameters converges long before this; the cap only ends a
+// run that creeps along a flat valley, whose last point is then the result.
 constexpr int kMaxIterations = 2000;
 constexpr std::int32_t kStabilityModelParams = 4;
 // Armijo constant of the sufficient-decrease condition.

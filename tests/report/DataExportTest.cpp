@@ -4,11 +4,10 @@
 //     TESSARIC_UPDATE_GOLDEN=1 build/tests/test_report --gtest_filter='DataExport.Golden*'
 // and review the difference of tests/fixtures/ before committing it (the
 // layout checks below must still pass against the new files).
-#include "infra/CSafeFileWriter.h"
 #include "report/ReportTestSupport.h"
 #include "support/TestSupport.h"
+#include "support/WriteLimitGuard.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,19 +81,6 @@ std::vector<std::string> DataRows(const std::string& table, std::size_t headLine
     lines.pop_back();
     return std::vector<std::string>(lines.begin() + static_cast<long>(headLines), lines.end());
 }
-
-std::size_t FilesIn(const std::string& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
-class WriteLimitGuard {
-public:
-    explicit WriteLimitGuard(std::size_t bytes) { CSafeFileWriter::SetWriteLimitForTesting(bytes); }
-    ~WriteLimitGuard() { CSafeFileWriter::SetWriteLimitForTesting(std::nullopt); }
-};
 
 } // namespace
 

@@ -64,10 +64,6 @@ const EXPORTCASE kCases[] = {
      "ERROR: Aborted saving probability data. Data is not ready.", true},
 };
 
-std::string Debug(const std::string& text) {
-    return "DEBUG>  " + text;
-}
-
 // Exports with `function` into `dir` and returns the file's bytes.
 std::string Export(CA1TimeSeries& series, ExportFunction function, const TempDir& dir,
                    const std::string& name = "out") {
@@ -94,8 +90,8 @@ TEST(DataExport, GoldenFilesAndSuccessReports) {
         const std::string path = dir.File(test.pszGolden);
         ExpectMatchesGolden(Export(series, test.function, dir, test.pszGolden), test.pszGolden);
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
-            Debug(test.pszSuccess + path + "]."),
+            Debug(1, "Opening file [" + path + test.pszOpening),
+            Debug(1, test.pszSuccess + path + "]."),
         };
         EXPECT_EQ(capture.Lines(), expected);
         EXPECT_EQ(FilesIn(dir.Path()), 1u); // no temporary file left behind
@@ -298,7 +294,7 @@ TEST(DataExport, UncreatableFileReportsOpenFailure) {
         series.m_pLog = capture.Log();
         EXPECT_FALSE((series.*test.function)(path));
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
+            Debug(1, "Opening file [" + path + test.pszOpening),
             "ERROR: Failed to open file [" + path + test.pszOpenFailure,
         };
         EXPECT_EQ(capture.Lines(), expected);
@@ -322,7 +318,7 @@ TEST(DataExport, FailingPartWayKeepsThePreviousFile) {
             EXPECT_FALSE((series.*test.function)(path));
         }
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
+            Debug(1, "Opening file [" + path + test.pszOpening),
             test.pszFailure + path + "].",
         };
         EXPECT_EQ(capture.Lines(), expected);

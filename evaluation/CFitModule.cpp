@@ -105,7 +105,7 @@ double CFitModule::SSquare(const CTuple& p) const {
     double sum = 0.0;
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         const double residual = f - m_pY[i];
         if (m_bWeighted) {
             sum += m_pW[i] * residual * residual;
@@ -123,7 +123,7 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     std::vector<double> partial(n);
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
         const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f - m_pY[i]);
         for (std::uint32_t j = 0; j < n; ++j)

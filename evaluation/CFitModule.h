@@ -74,6 +74,7 @@ public:
     GradientFunction m_pfnGradient = nullptr;
 
 private:
+    // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
     CTuple SSquareGradient(const CTuple& p) const;
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);

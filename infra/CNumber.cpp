@@ -1,6 +1,5 @@
 #include "infra/CNumber.h"
 
-#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdarg>
@@ -73,7 +72,6 @@ std::int32_t ParseCInt(std::string_view text, std::size_t* consumed) {
         ++end;
     const std::string number(text.substr(start, end - start));
     char* stop = nullptr;
-    errno = 0;
     const long long value = std::strtoll(number.c_str(), &stop, 10);
     const std::size_t taken = static_cast<std::size_t>(stop - number.c_str());
     if (consumed)

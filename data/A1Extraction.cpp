@@ -1,5 +1,6 @@
 #include "data/CA1TimeSeries.h"
 
+#include "data/DegreeConversion.h"
 #include "data/LogImport.h"
 #include "infra/CNumber.h"
 
@@ -8,10 +9,6 @@
 #include <string_view>
 
 namespace {
-
-// The written decimal value, not the exact pi/180: existing evaluations were
-// made with it, and a re-import must give the same samples.
-constexpr double kDegToRad = 0.01745329252;
 
 // Below this the ORVEXStab values are taken as read; a rotation that small
 // would change them by less than the logs' last digit.

@@ -158,10 +158,7 @@ int ImportC1A1Log(const std::string& path, CLogFile& log, std::int32_t nMirrorY,
     // no period: it is left out.
     // A read error ends the file early: the recordings completed before it
     // are whole and stay, but the file must not be reported as loaded.
-    if (file.Finish())
-        log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
-    else
-        log.WriteLine("ERROR: Failed to load log data from file [" + path + "].");
+    file.ReportLoaded(file.Finish());
     file.ReportAdded(added);
     return added;
 }

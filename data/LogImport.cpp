@@ -56,6 +56,14 @@ void CLogImportFile::AppendSeries(const CA1TimeSeries& series, CA1SeriesList& li
         kDebugFileProgress);
 }
 
+void CLogImportFile::ReportLoaded(bool loaded) {
+    if (loaded)
+        m_Log.WriteDebug("Successfully loaded log data from file [" + m_strPath + "].",
+                         kDebugFileOutcome);
+    else
+        m_Log.WriteLine("ERROR: Failed to load log data from file [" + m_strPath + "].");
+}
+
 void CLogImportFile::ReportAdded(int count) {
     m_Log.WriteLine(FormatC("Added %d new A1-time series to the data list.", count));
 }

@@ -50,6 +50,9 @@ public:
 
     // Appends a copy of `series` to `list` and reports it.
     void AppendSeries(const CA1TimeSeries& series, CA1SeriesList& list);
+    // The file's outcome: a debug record when it was loaded, an error when
+    // it was not (no recording, or cut short by a read error).
+    void ReportLoaded(bool loaded);
     // "Added %d new A1-time series to the data list."
     void ReportAdded(int count);
 

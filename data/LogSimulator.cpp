@@ -1,5 +1,6 @@
 #include "data/LogSimulator.h"
 
+#include "data/DegreeConversion.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -38,7 +39,6 @@
 
 namespace {
 
-constexpr double kDegToRad = 0.01745329252;
 // 2021/01/06 09:00:00 UTC: the logs' wall clock starts here, so that the
 // same settings always give the same file.
 constexpr std::int64_t kSessionStart = 1609923600;

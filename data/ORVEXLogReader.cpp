@@ -91,7 +91,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
     // like a table without data lines.
     const bool complete = file.Finish();
     if (work.m_nDataLines == 0 || !complete) {
-        log.WriteLine("ERROR: Failed to load log data from file [" + path + "].");
+        file.ReportLoaded(false);
         return 0;
     }
 
@@ -103,7 +103,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
     work.m_nImportType = kImportTypeORVEX;
     work.ExtractORVEX(nMirrorY, dRotDeg);
     file.AppendSeries(work, list);
-    log.WriteDebug("Successfully loaded log data from file [" + path + "].", kDebugFileOutcome);
+    file.ReportLoaded(true);
     file.ReportAdded(1);
     return 1;
 }

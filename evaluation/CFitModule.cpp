@@ -1,5 +1,6 @@
 #include "evaluation/CFitModule.h"
 
+#include "evaluation/MachineEpsilon.h"
 #include "evaluation/StabilityModel.h"
 #include "infra/CLogFile.h"
 
@@ -10,12 +11,11 @@
 
 namespace {
 
-// Double-precision machine epsilon: every tolerance of the method is tied to
-// it, so the minimisation goes as far as the arithmetic allows.
-constexpr double kEpsilon = 2.220446049250313e-16;
 // Parameter test: a step smaller than 4 eps relative to the parameters (or to
 // 1 for parameters below 1) can no longer change them.
 constexpr double kParamTolerance = 8.881784197001252e-16;
+// A run on a few parameters converges long before this; the cap only ends a
+// run that creeps along a flat valley, whose last point is then the result.
 constexpr int kMaxIterations = 2000;
 constexpr std::int32_t kStabilityModelParams = 4;
 // Armijo constant of the sufficient-decrease condition.
@@ -105,7 +105,7 @@ double CFitModule::SSquare(const CTuple& p) const {
     double sum = 0.0;
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         const double residual = f - m_pY[i];
         if (m_bWeighted) {
             sum += m_pW[i] * residual * residual;
@@ -123,7 +123,7 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     std::vector<double> partial(n);
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel ? m_pfnModel(&m_pX[i], &m_nParams, p.Data()) : 0.0;
+        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
         const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f - m_pY[i]);
         for (std::uint32_t j = 0; j < n; ++j)

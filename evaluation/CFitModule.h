@@ -46,6 +46,8 @@ public:
     // Copies n abscissae, values and weights (an absent array leaves zeros).
     // Returns m_nParams.
     int RegisterData(std::int32_t n, const double* x, const double* y, const double* w);
+    // True once a model and data are registered.
+    bool IsSetUp() const;
 
     // s-square for pParams (null: m_pParams); false, with dOut untouched,
     // while the module is not set up.
@@ -72,7 +74,7 @@ public:
     GradientFunction m_pfnGradient = nullptr;
 
 private:
-    bool IsSetUp() const;
+    // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
     CTuple SSquareGradient(const CTuple& p) const;
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);

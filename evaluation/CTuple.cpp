@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-CTuple::CTuple(std::uint32_t nSize, double dValue) : m_nSize(nSize), m_Values(nSize, dValue) {}
+CTuple::CTuple(std::uint32_t nSize, double dValue) : m_Values(nSize, dValue) {}
 
-CTuple::CTuple(const double* pValues, std::uint32_t nSize)
-    : m_nSize(nSize), m_Values(pValues, pValues + nSize) {}
+CTuple::CTuple(const double* pValues, std::uint32_t nSize) : m_Values(pValues, pValues + nSize) {}
 
 void CTuple::CopyTo(double* pTarget) const {
     std::copy(m_Values.begin(), m_Values.end(), pTarget);
@@ -14,7 +13,7 @@ void CTuple::CopyTo(double* pTarget) const {
 
 template <typename Op> CTuple CTuple::Combine(const CTuple& other, Op op) const {
     CTuple result(*this);
-    const std::uint32_t common = std::min(m_nSize, other.m_nSize);
+    const std::uint32_t common = std::min(Size(), other.Size());
     for (std::uint32_t j = 0; j < common; ++j)
         result.m_Values[j] = op(m_Values[j], other.m_Values[j]);
     return result;
@@ -44,7 +43,7 @@ CTuple CTuple::operator*(double dFactor) const {
 }
 
 double CTuple::Dot(const CTuple& other) const {
-    const std::uint32_t common = std::min(m_nSize, other.m_nSize);
+    const std::uint32_t common = std::min(Size(), other.Size());
     double sum = 0.0;
     for (std::uint32_t j = 0; j < common; ++j)
         sum += m_Values[j] * other.m_Values[j];
@@ -80,7 +79,7 @@ double CTuple::MaxElement() const {
 }
 
 CTuple CTuple::MatrixProduct(const std::vector<double>& matrix) const {
-    const std::uint32_t n = m_nSize;
+    const std::uint32_t n = Size();
     CTuple result(n);
     for (std::uint32_t j = 0; j < n; ++j) {
         double sum = 0.0;

@@ -18,7 +18,7 @@ public:
     CTuple(CTuple&&) = default;
     CTuple& operator=(CTuple&&) = default;
 
-    std::uint32_t Size() const { return m_nSize; }
+    std::uint32_t Size() const { return static_cast<std::uint32_t>(m_Values.size()); }
     double& operator[](std::uint32_t j) { return m_Values[j]; }
     double operator[](std::uint32_t j) const { return m_Values[j]; }
     const double* Data() const { return m_Values.data(); }
@@ -45,6 +45,5 @@ private:
     template <typename Op> CTuple Combine(const CTuple& other, Op op) const;
     template <typename Op> CTuple Map(Op op) const;
 
-    std::uint32_t m_nSize = 0;
     std::vector<double> m_Values;
 };

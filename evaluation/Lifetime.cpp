@@ -69,18 +69,8 @@ void CA1TimeSeries::EvaluateLifetime(double dTolerance) {
     }
 
     const double a2 = dTolerance * dTolerance;
-    double fmin = m_CFuncData.front().dX + m_CFuncData.front().dY;
-    double fmax = fmin;
-    double tmin = m_CFuncData.front().nImage * m_dPeriod;
-    double tmax = tmin;
-    for (const A1SAMPLE& record : m_CFuncData) {
-        const double f = record.dX + record.dY;
-        const double t = record.nImage * m_dPeriod;
-        fmin = std::min(fmin, f);
-        fmax = std::max(fmax, f);
-        tmin = std::min(tmin, t);
-        tmax = std::max(tmax, t);
-    }
+    double tmin = 0.0, tmax = 0.0, fmin = 0.0, fmax = 0.0;
+    GetCFuncRange(tmin, tmax, fmin, fmax);
 
     const OUTOFRANGE* outside = nullptr;
     double edge = 0.0;

@@ -85,7 +85,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
     module.m_bWeighted = 1;
     module.RegisterData(static_cast<std::int32_t>(n), data.x.data(), data.y.data(), data.w.data());
     module.RegisterFunction();
-    if (module.m_nParams <= 0 || module.m_nData <= 0 || !module.m_pfnModel) {
+    if (!module.IsSetUp()) {
         LogMessage("ERROR: Model fit aborted: Failed to initialize the fit module.");
         return;
     }

@@ -1,5 +1,7 @@
 #include "evaluation/ProbabilityModel.h"
 
+#include "evaluation/MachineEpsilon.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,7 +11,6 @@
 
 namespace {
 
-constexpr double kEpsilon = 2.220446049250313e-16;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 

@@ -1,6 +1,5 @@
 #include "infra/CNumber.h"
 
-#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdarg>
@@ -26,6 +25,16 @@ private:
     }
     locale_t m_previous;
 };
+
+// The white space the C library skips before a number: blank, \t, \n, \v,
+// \f and \r, whatever the locale.
+std::size_t LeadingSpace(std::string_view text) {
+    std::size_t count = 0;
+    while (count < text.size() &&
+           (text[count] == ' ' || (text[count] >= '\t' && text[count] <= '\r')))
+        ++count;
+    return count;
+}
 
 } // namespace
 
@@ -55,10 +64,7 @@ std::string FormatC(const char* format, ...) {
 std::int32_t ParseCInt(std::string_view text, std::size_t* consumed) {
     // strtol needs a terminated string; copying at most what a number can
     // occupy keeps a 10 MB line from being copied for one integer.
-    std::size_t start = 0;
-    while (start < text.size() &&
-           (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
-        ++start;
+    const std::size_t start = LeadingSpace(text);
     std::size_t end = start;
     if (end < text.size() && (text[end] == '+' || text[end] == '-'))
         ++end;
@@ -66,7 +72,6 @@ std::int32_t ParseCInt(std::string_view text, std::size_t* consumed) {
         ++end;
     const std::string number(text.substr(start, end - start));
     char* stop = nullptr;
-    errno = 0;
     const long long value = std::strtoll(number.c_str(), &stop, 10);
     const std::size_t taken = static_cast<std::size_t>(stop - number.c_str());
     if (consumed)
@@ -82,10 +87,7 @@ double ParseCDouble(std::string_view text, std::size_t* consumed) {
     // A decimal number with exponent, "inf", "nan" or a hexadecimal float all
     // fit in far fewer characters than a pathological line may hold; 512 is
     // enough for any literal a log or a user writes, and keeps the copy small.
-    std::size_t start = 0;
-    while (start < text.size() &&
-           (text[start] == ' ' || (text[start] >= '\t' && text[start] <= '\r')))
-        ++start;
+    const std::size_t start = LeadingSpace(text);
     const std::string window(text.substr(start, 512));
     CLocaleGuard guard;
     char* stop = nullptr;

@@ -33,7 +33,7 @@ bool ReadNonEmptyLine(CTextFileReader* file, std::string& line) {
 bool CParamBlock::WriteHeader(CTextFileWriter* file) const {
     if (!file)
         return false;
-    return file->WriteText("'[" + m_strName + "]'\n") &&
+    return file->WriteText(std::string(kNameOpen) + m_strName + std::string(kNameClose) + "\n") &&
            file->WriteText(FormatC("Version %d\n", m_nVersion));
 }
 

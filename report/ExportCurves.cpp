@@ -1,14 +1,17 @@
 #include "report/ExportCurves.h"
 
 #include "data/CA1TimeSeries.h"
-
-#include <cmath>
+#include "evaluation/StabilityModel.h"
 
 namespace {
 
 // Where the probability table stops: P(a, t) has fallen to 5 %.
 constexpr double kTableEndProbability = 0.05;
+// The model curve runs a little beyond the model lifetime, so that its
+// crossing of the tolerance lies inside the curve, not at its end.
 constexpr double kModelCurveReach = 1.15;
+// The binary probability curve runs to twice the model lifetime, far enough
+// for P(a, t) to show most of its fall.
 constexpr double kProbabilityDataReach = 2.0;
 
 double CurveStep(double dEnd) {
@@ -26,13 +29,10 @@ MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
     if (i <= 0)
         return point;
     const ModelParameters model = SeriesModel(series);
-    const double di = model[0];
-    const double da = model[1];
-    const double tc = model[2];
-    const double s = model[3];
     point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
     const double k = point.dTime / series.m_dPeriod;
-    point.dF = s * s * k * k + 2.0 * k * (di * di + da * da * std::exp(-k / tc));
+    const std::int32_t nParams = static_cast<std::int32_t>(model.size());
+    point.dF = StabilityModelValue(&k, &nParams, model.data());
     point.dF16 = SqrAmplitudeQuantile(k, kLowerBandProbability, model);
     point.dF84 = SqrAmplitudeQuantile(k, kUpperBandProbability, model);
     return point;

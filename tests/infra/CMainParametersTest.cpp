@@ -5,13 +5,12 @@
 //   tests/fixtures/setup_prm_defaults.prm
 #include "infra/CMainParameters.h"
 #include "infra/CMemoryProfileStore.h"
-#include "infra/CSafeFileWriter.h"
 #include "infra/CTextFile.h"
 #include "support/TestSupport.h"
 
 #include "support/LogCapture.h"
+#include "support/WriteLimitGuard.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,20 +57,6 @@ void ExpectDefaults(const CMainParameters& p) {
     EXPECT_EQ(p.TargetResAng, 1.0);
     EXPECT_EQ(p.LimitPhase, 0.25);
 }
-
-// Files that exist beside `path`'s own name (temporary files left behind).
-std::size_t FilesIn(const std::string& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
-class WriteLimit {
-public:
-    explicit WriteLimit(std::size_t bytes) { CSafeFileWriter::SetWriteLimitForTesting(bytes); }
-    ~WriteLimit() { CSafeFileWriter::SetWriteLimitForTesting(std::nullopt); }
-};
 
 } // namespace
 
@@ -266,7 +251,7 @@ TEST(CMainParameters, FailedSaveKeepsThePreviousFile) {
     CMainParameters params = NamedParameters(&capture.log);
     {
         // The header and a few values fit, the rest does not.
-        WriteLimit limit(45);
+        WriteLimitGuard limit(45);
         EXPECT_FALSE(params.SaveFile(path));
     }
     EXPECT_EQ(capture.texts,

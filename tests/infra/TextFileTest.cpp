@@ -118,10 +118,7 @@ TEST(CSafeFileWriter, ReplacesCompletelyOrNotAtAll) {
         writer.Write("abandoned");
     }
     EXPECT_EQ(ReadFileBytes(target), "new");
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator(dir.Path()))
-        ++files;
-    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+    EXPECT_EQ(FilesIn(dir.Path()), 1u) << "no temporary file is left behind";
 }
 
 TEST(CSafeFileWriter, RefusesPathsThatCannotHoldAFile) {

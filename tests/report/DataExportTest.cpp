@@ -4,11 +4,10 @@
 //     TESSARIC_UPDATE_GOLDEN=1 build/tests/test_report --gtest_filter='DataExport.Golden*'
 // and review the difference of tests/fixtures/ before committing it (the
 // layout checks below must still pass against the new files).
-#include "infra/CSafeFileWriter.h"
 #include "report/ReportTestSupport.h"
 #include "support/TestSupport.h"
+#include "support/WriteLimitGuard.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,10 +64,6 @@ const EXPORTCASE kCases[] = {
      "ERROR: Aborted saving probability data. Data is not ready.", true},
 };
 
-std::string Debug(const std::string& text) {
-    return "DEBUG>  " + text;
-}
-
 // Exports with `function` into `dir` and returns the file's bytes.
 std::string Export(CA1TimeSeries& series, ExportFunction function, const TempDir& dir,
                    const std::string& name = "out") {
@@ -83,19 +78,6 @@ std::vector<std::string> DataRows(const std::string& table, std::size_t headLine
     return std::vector<std::string>(lines.begin() + static_cast<long>(headLines), lines.end());
 }
 
-std::size_t FilesIn(const std::string& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
-class WriteLimitGuard {
-public:
-    explicit WriteLimitGuard(std::size_t bytes) { CSafeFileWriter::SetWriteLimitForTesting(bytes); }
-    ~WriteLimitGuard() { CSafeFileWriter::SetWriteLimitForTesting(std::nullopt); }
-};
-
 } // namespace
 
 TEST(DataExport, GoldenFilesAndSuccessReports) {
@@ -108,8 +90,8 @@ TEST(DataExport, GoldenFilesAndSuccessReports) {
         const std::string path = dir.File(test.pszGolden);
         ExpectMatchesGolden(Export(series, test.function, dir, test.pszGolden), test.pszGolden);
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
-            Debug(test.pszSuccess + path + "]."),
+            Debug(1, "Opening file [" + path + test.pszOpening),
+            Debug(1, test.pszSuccess + path + "]."),
         };
         EXPECT_EQ(capture.Lines(), expected);
         EXPECT_EQ(FilesIn(dir.Path()), 1u); // no temporary file left behind
@@ -312,7 +294,7 @@ TEST(DataExport, UncreatableFileReportsOpenFailure) {
         series.m_pLog = capture.Log();
         EXPECT_FALSE((series.*test.function)(path));
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
+            Debug(1, "Opening file [" + path + test.pszOpening),
             "ERROR: Failed to open file [" + path + test.pszOpenFailure,
         };
         EXPECT_EQ(capture.Lines(), expected);
@@ -336,7 +318,7 @@ TEST(DataExport, FailingPartWayKeepsThePreviousFile) {
             EXPECT_FALSE((series.*test.function)(path));
         }
         const std::vector<std::string> expected = {
-            Debug("Opening file [" + path + test.pszOpening),
+            Debug(1, "Opening file [" + path + test.pszOpening),
             test.pszFailure + path + "].",
         };
         EXPECT_EQ(capture.Lines(), expected);

@@ -25,6 +25,13 @@ std::string FixturePath(const std::string& name) {
     return std::string(TESSARIC_FIXTURE_DIR) + "/" + name;
 }
 
+std::size_t FilesIn(const std::string& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

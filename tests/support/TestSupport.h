@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ private:
 
 // Path of a file in tests/fixtures.
 std::string FixturePath(const std::string& name);
+
+// Number of entries in `folder`: a temporary file left behind shows here.
+std::size_t FilesIn(const std::string& folder);
 
 // Whole file as bytes ("" when missing).
 std::string ReadFileBytes(const std::string& path);

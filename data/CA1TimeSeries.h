@@ -2,6 +2,7 @@
 
 #include "data/A1Types.h"
 #include "infra/CParamBlock.h"
+#include "infra/ProgressCallback.h"
 
 #include <cstdint>
 #include <optional>
@@ -38,7 +39,8 @@ public:
     void ExtractORVEX(std::int32_t nMirrorY, double dRotDeg);
 
     // --- evaluation (evaluation/)
-    void EvaluateCharFunction(std::int32_t nMinDiversity);
+    // Long series take seconds: progress hears how far the pairs are done.
+    void EvaluateCharFunction(std::int32_t nMinDiversity, const ProgressCallback& progress = {});
     // Without a seed the random restarts are seeded from the UTC clock; a
     // seed makes the fit reproducible (command-line runs, tests).
     void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt);

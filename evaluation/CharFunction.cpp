@@ -1,4 +1,5 @@
 #include "data/CA1TimeSeries.h"
+#include "evaluation/PairStatistics.h"
 #include "infra/CNumber.h"
 
 #include <algorithm>
@@ -17,99 +18,6 @@ constexpr std::int32_t kMinDistances = 10;
 // The measurement error is extrapolated from the straight line through the
 // first three records.
 constexpr std::size_t kInterceptRecords = 3;
-
-// Second pass: four independent partial sums, so that the additions of one
-// chain do not wait for each other and the rounding error grows more slowly.
-double SumOfSquaredDeviations(const double* values, std::size_t n, double mean) {
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const double d0 = values[i] - mean;
-        const double d1 = values[i + 1] - mean;
-        const double d2 = values[i + 2] - mean;
-        const double d3 = values[i + 3] - mean;
-        s0 += d0 * d0;
-        s1 += d1 * d1;
-        s2 += d2 * d2;
-        s3 += d3 * d3;
-    }
-    for (; i < n; ++i) {
-        const double d = values[i] - mean;
-        s0 += d * d;
-    }
-    return (s0 + s1) + (s2 + s3);
-}
-
-bool IsContiguous(const std::vector<A1SAMPLE>& samples) {
-    for (std::size_t i = 1; i < samples.size(); ++i) {
-        if (static_cast<std::int64_t>(samples[i].nImage) - samples[i - 1].nImage != 1)
-            return false;
-    }
-    return true;
-}
-
-struct PAIRSUMS {
-    std::size_t nPairs = 0;
-    double dSumX = 0.0; // sum of the squared x differences
-    double dSumY = 0.0;
-};
-
-// Fills the squared differences of every pair that lies exactly k image
-// numbers apart into squaresX and squaresY and sums them on the way (the
-// first of the two passes).
-PAIRSUMS CollectSquaredDifferences(const std::vector<A1SAMPLE>& samples, std::int32_t k,
-                                   bool contiguous, double* squaresX, double* squaresY) {
-    const std::size_t end = samples.size() - static_cast<std::size_t>(k);
-    const A1SAMPLE* s = samples.data();
-    PAIRSUMS sums;
-    if (contiguous) {
-        // Every position pair is k images apart: no test, no branch, and two
-        // partial sums per component so that the additions overlap.
-        double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
-        std::size_t i = 0;
-        for (; i + 2 <= end; i += 2) {
-            const double dx0 = s[i + k].dX - s[i].dX;
-            const double dy0 = s[i + k].dY - s[i].dY;
-            const double dx1 = s[i + 1 + k].dX - s[i + 1].dX;
-            const double dy1 = s[i + 1 + k].dY - s[i + 1].dY;
-            squaresX[i] = dx0 * dx0;
-            squaresY[i] = dy0 * dy0;
-            squaresX[i + 1] = dx1 * dx1;
-            squaresY[i + 1] = dy1 * dy1;
-            x0 += squaresX[i];
-            y0 += squaresY[i];
-            x1 += squaresX[i + 1];
-            y1 += squaresY[i + 1];
-        }
-        for (; i < end; ++i) {
-            const double dx = s[i + k].dX - s[i].dX;
-            const double dy = s[i + k].dY - s[i].dY;
-            squaresX[i] = dx * dx;
-            squaresY[i] = dy * dy;
-            x0 += squaresX[i];
-            y0 += squaresY[i];
-        }
-        sums.nPairs = end;
-        sums.dSumX = x0 + x1;
-        sums.dSumY = y0 + y1;
-        return sums;
-    }
-    // a pair across a gap in the numbering spans more than k images
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (static_cast<std::int64_t>(s[i + k].nImage) - s[i].nImage != k)
-            continue;
-        const double dx = s[i + k].dX - s[i].dX;
-        const double dy = s[i + k].dY - s[i].dY;
-        squaresX[n] = dx * dx;
-        squaresY[n] = dy * dy;
-        sums.dSumX += squaresX[n];
-        sums.dSumY += squaresY[n];
-        ++n;
-    }
-    sums.nPairs = n;
-    return sums;
-}
 
 struct LINE {
     double dIntercept = 0.0;
@@ -147,7 +55,8 @@ LINE FitFirstRecords(const std::vector<A1SAMPLE>& records, double A1SAMPLE::*com
 
 } // namespace
 
-void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
+void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
+                                         const ProgressCallback& progress) {
     const std::size_t count = m_Samples.size();
     if (static_cast<std::int64_t>(count) < nMinDiversity)
         return;
@@ -172,23 +81,7 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity) {
     // too few distances keeps its earlier evaluation, as a short one does.
     std::vector<A1SAMPLE> records;
     try {
-        records.reserve(static_cast<std::size_t>(kmax - 1));
-        const bool contiguous = IsContiguous(m_Samples);
-        std::vector<double> squaresX(count);
-        std::vector<double> squaresY(count);
-        for (std::int32_t k = 1; k < kmax; ++k) {
-            const PAIRSUMS sums = CollectSquaredDifferences(m_Samples, k, contiguous,
-                                                            squaresX.data(), squaresY.data());
-            const std::size_t n = sums.nPairs;
-            if (n == 0)
-                continue;
-            const double pairs = static_cast<double>(n);
-            const double mx = sums.dSumX / pairs;
-            const double my = sums.dSumY / pairs;
-            const double vx = SumOfSquaredDeviations(squaresX.data(), n, mx) / pairs;
-            const double vy = SumOfSquaredDeviations(squaresY.data(), n, my) / pairs;
-            records.push_back(A1SAMPLE{k, mx, my, vx, vy});
-        }
+        records = ComputePairStatistics(m_Samples, kmax, progress);
     } catch (const std::bad_alloc&) {
         LogMessage("ERROR: The characteristic function could not be evaluated: out of memory.");
         return;

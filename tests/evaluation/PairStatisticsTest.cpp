@@ -1,0 +1,150 @@
+#include "evaluation/PairStatistics.h"
+#include "evaluation/PairSumKernels.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <set>
+#include <thread>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The plain evaluation, slow and obvious: for each distance, the pairs
+// exactly k image numbers apart, their mean, then the squared deviations.
+std::vector<A1SAMPLE> TwoPassReference(const std::vector<A1SAMPLE>& s, std::int32_t kEnd) {
+    std::vector<A1SAMPLE> records;
+    for (std::int32_t k = 1; k < kEnd; ++k) {
+        std::vector<double> qx, qy;
+        for (std::size_t i = 0, j = static_cast<std::size_t>(k); j < s.size(); ++i, ++j)
+            if (static_cast<std::int64_t>(s[j].nImage) - s[i].nImage == k) {
+                qx.push_back((s[j].dX - s[i].dX) * (s[j].dX - s[i].dX));
+                qy.push_back((s[j].dY - s[i].dY) * (s[j].dY - s[i].dY));
+            }
+        if (qx.empty())
+            continue;
+        double mx = 0.0, my = 0.0;
+        for (std::size_t i = 0; i < qx.size(); ++i) {
+            mx += qx[i];
+            my += qy[i];
+        }
+        mx /= static_cast<double>(qx.size());
+        my /= static_cast<double>(qy.size());
+        double vx = 0.0, vy = 0.0;
+        for (std::size_t i = 0; i < qx.size(); ++i) {
+            vx += (qx[i] - mx) * (qx[i] - mx);
+            vy += (qy[i] - my) * (qy[i] - my);
+        }
+        records.push_back(A1SAMPLE{k, mx, my, vx / static_cast<double>(qx.size()),
+                                   vy / static_cast<double>(qy.size())});
+    }
+    return records;
+}
+
+enum class Numbering { Contiguous, Gaps, Duplicates, BackwardSteps, RegularSteps };
+
+// A random walk around 1e3 nm with 1e-2 nm steps, a strong linear drift and
+// noise, numbered as asked. Regular steps sit at every 1/32 of the series,
+// where an even sample of the pairs one image apart looks: such a sample
+// overweights them, and its mean is far from the mean of all pairs.
+std::vector<A1SAMPLE> Walk(std::size_t count, Numbering numbering, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::normal_distribution<double> step(0.0, 0.01);
+    std::normal_distribution<double> noise(0.0, 0.003);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<A1SAMPLE> samples;
+    double x = 1000.0, y = -700.0;
+    std::int32_t image = 5;
+    std::set<std::size_t> steps;
+    for (std::size_t j = 0; j < 32; ++j)
+        steps.insert(j * (count - 1) / 32);
+    for (std::size_t i = 0; i < count; ++i) {
+        x += step(engine) + 0.02;
+        y += step(engine) - 0.005;
+        if (numbering == Numbering::RegularSteps && i > 0 && steps.count(i - 1))
+            x += 3.0;
+        samples.push_back(A1SAMPLE{image, x + noise(engine), y + noise(engine), 0, 0});
+        const double u = unit(engine);
+        std::int32_t next = 1;
+        if (numbering == Numbering::Gaps)
+            next = u < 0.01 ? 2 : (u < 0.012 ? 40 : 1);
+        if (numbering == Numbering::Duplicates)
+            next = u < 0.05 ? 0 : 1;
+        if (numbering == Numbering::BackwardSteps)
+            next = u < 0.02 ? -3 : 1;
+        image += next;
+    }
+    return samples;
+}
+
+void ExpectAgreement(const std::vector<A1SAMPLE>& actual, const std::vector<A1SAMPLE>& expected,
+                     const std::string& label) {
+    ASSERT_EQ(actual.size(), expected.size()) << label;
+    const auto relative = [](double a, double b) {
+        return std::fabs(a - b) / std::max(std::fabs(b), 1e-300);
+    };
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        ASSERT_EQ(actual[i].nImage, expected[i].nImage) << label;
+        EXPECT_LE(relative(actual[i].dX, expected[i].dX), 1e-12) << label << " k " << i + 1;
+        EXPECT_LE(relative(actual[i].dY, expected[i].dY), 1e-12) << label << " k " << i + 1;
+        EXPECT_LE(relative(actual[i].dErrX, expected[i].dErrX), 1e-10) << label << " k " << i + 1;
+        EXPECT_LE(relative(actual[i].dErrY, expected[i].dErrY), 1e-10) << label << " k " << i + 1;
+    }
+}
+
+class PairStatisticsKernel : public ::testing::TestWithParam<CharKernel> {
+protected:
+    void SetUp() override {
+        if (!IsCharKernelSupported(GetParam()))
+            GTEST_SKIP() << CharKernelName(GetParam()) << " is not supported here";
+        ForceCharKernel(GetParam());
+    }
+    void TearDown() override { ForceCharKernel(std::nullopt); }
+};
+
+} // namespace
+
+TEST_P(PairStatisticsKernel, AgreesWithThePlainTwoPassEvaluation) {
+    ASSERT_EQ(ChosenCharKernel(), GetParam());
+    // 101 samples are just above the minimum for a diversity of 10; 5000
+    // samples with 500 distances run on two threads
+    for (std::size_t count : {101u, 1000u, 5000u}) {
+        for (Numbering numbering : {Numbering::Contiguous, Numbering::Gaps, Numbering::Duplicates,
+                                    Numbering::BackwardSteps, Numbering::RegularSteps}) {
+            const std::vector<A1SAMPLE> samples =
+                Walk(count, numbering, static_cast<unsigned>(count) + 7);
+            const auto kEnd = static_cast<std::int32_t>((count - 1) / 10);
+            ExpectAgreement(ComputePairStatistics(samples, kEnd, {}),
+                            TwoPassReference(samples, kEnd),
+                            std::to_string(count) + " samples, numbering " +
+                                std::to_string(static_cast<int>(numbering)));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKernel, PairStatisticsKernel,
+                         ::testing::Values(CharKernel::Sse2, CharKernel::Avx2, CharKernel::Avx512),
+                         [](const auto& info) {
+                             return std::string(info.param == CharKernel::Sse2   ? "Sse2"
+                                                : info.param == CharKernel::Avx2 ? "Avx2"
+                                                                                 : "Avx512");
+                         });
+
+TEST(PairStatistics, ProgressRisesToTheWholeOnTheCallingThread) {
+    const std::vector<A1SAMPLE> samples = Walk(5000, Numbering::Gaps, 3);
+    std::vector<double> reported;
+    const auto caller = std::this_thread::get_id();
+    bool onCaller = true;
+    ComputePairStatistics(samples, 499, [&](double done) {
+        reported.push_back(done);
+        onCaller = onCaller && std::this_thread::get_id() == caller;
+    });
+    ASSERT_FALSE(reported.empty());
+    EXPECT_TRUE(onCaller);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    EXPECT_GT(reported.front(), 0.0);
+    EXPECT_EQ(reported.back(), 1.0);
+}

@@ -3,7 +3,9 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3
+            locales python3 python3-numpy
+# Debian's own interpreter, which has python3-numpy
+PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test run bench format clean
@@ -38,7 +40,10 @@ run: build
 	$(BUILD_DIR)/tessaric-cli evaluate --seed 1 --out out/example examples/c1a1_example.log
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && \
+	  "$$b" --benchmark_out="$$b.json" --benchmark_out_format=json; done
+	@# the NumPy peer on the same series, in the same run, for the ratio
+	$(PYTHON) bench/numpy_peer.py --cpp-json $(BUILD_DIR)/bench/bench_evaluation.json
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

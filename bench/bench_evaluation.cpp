@@ -1,52 +1,109 @@
 #include "data/CA1TimeSeries.h"
+#include "evaluation/CFitRandom.h"
+#include "evaluation/PairSumKernels.h"
 
 #include <benchmark/benchmark.h>
 
-#include <random>
-
 namespace {
 
-// A drifting random walk of the astigmatism with measurement noise, images
-// numbered from 1 without gaps.
-CA1TimeSeries RandomWalkSeries(std::int32_t count) {
+enum Numbering : std::int64_t { Contiguous = 0, TwentyGaps = 1, OnePercentDropped = 2 };
+
+// The series that bench/numpy_peer.py builds too, draw for draw: a random walk
+// around 1e3 nm with 1e-2 nm steps, a strong linear drift, a quadratic trend
+// and measurement noise, from the fit's own generator so that Python can
+// repeat it exactly. `images` image numbers; TwentyGaps leaves out five
+// images at 20 evenly spread places, OnePercentDropped every image whose draw
+// of a second generator falls below 0.01.
+CA1TimeSeries BenchSeries(std::int32_t images, Numbering numbering) {
     CA1TimeSeries series;
-    std::mt19937 engine(20210106);
-    std::normal_distribution<double> step(0.0, 0.05);
-    std::normal_distribution<double> noise(0.0, 0.2);
+    series.m_dPeriod = 0.1;
+    CFitRandom values(20210106);
+    CFitRandom drops(77);
+    const std::int32_t gapEvery = images / 21;
     double x = 0.0;
     double y = 0.0;
-    series.m_Samples.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 1; i <= count; ++i) {
-        x += step(engine) + 0.001;
-        y += step(engine);
-        series.m_Samples.push_back(A1SAMPLE{i, x + noise(engine), y + noise(engine), 0.0, 0.0});
+    series.m_Samples.reserve(static_cast<std::size_t>(images));
+    for (std::int32_t i = 1; i <= images; ++i) {
+        x += 0.02 * (values.NextFraction() - 0.5) + 0.001;
+        y += 0.02 * (values.NextFraction() - 0.5) - 0.0005;
+        const double trend = 2e-9 * i * i;
+        const double ax = 1000.0 + x + trend + 0.2 * (values.NextFraction() - 0.5);
+        const double ay = -700.0 + y - trend + 0.2 * (values.NextFraction() - 0.5);
+        const bool dropped = (numbering == TwentyGaps && i % gapEvery < 5 && i / gapEvery >= 1 &&
+                              i / gapEvery <= 20) ||
+                             (numbering == OnePercentDropped && drops.NextFraction() < 0.01);
+        if (!dropped)
+            series.m_Samples.push_back(A1SAMPLE{i, ax, ay, 0.0, 0.0});
     }
     return series;
 }
 
+const char* KernelName() {
+    return CharKernelName(ChosenCharKernel());
+}
+
+// the kernel that this machine runs, once in the context of the whole run
+const bool g_bKernelInContext =
+    (benchmark::AddCustomContext("char_function_kernel", KernelName()), true);
+
 void CharacteristicFunction(benchmark::State& state) {
-    CA1TimeSeries series = RandomWalkSeries(static_cast<std::int32_t>(state.range(0)));
+    CA1TimeSeries series = BenchSeries(static_cast<std::int32_t>(state.range(0)),
+                                       static_cast<Numbering>(state.range(1)));
     for (auto _ : state) {
         series.EvaluateCharFunction(10);
         benchmark::DoNotOptimize(series.m_CFuncData.data());
     }
+    state.SetLabel(KernelName());
     state.counters["records"] = static_cast<double>(series.m_CFuncData.size());
 }
-BENCHMARK(CharacteristicFunction)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(CharacteristicFunction)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(CharacteristicFunction)
+    ->ArgNames({"images", "numbering"})
+    ->Args({10000, Contiguous})
+    ->Args({100000, Contiguous})
+    ->Args({100000, TwentyGaps})
+    ->Args({100000, OnePercentDropped})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-void ModelFit(benchmark::State& state) {
-    CA1TimeSeries series = RandomWalkSeries(static_cast<std::int32_t>(state.range(0)));
-    series.EvaluateCharFunction(10);
+// Each instruction set on the same series, as far as the machine has it.
+void CharacteristicFunctionKernel(benchmark::State& state) {
+    const auto kernel = static_cast<CharKernel>(state.range(0));
+    if (!IsCharKernelSupported(kernel)) {
+        state.SkipWithError("kernel not supported on this machine");
+        return;
+    }
+    CA1TimeSeries series = BenchSeries(100000, Contiguous);
+    ForceCharKernel(kernel);
     for (auto _ : state) {
-        series.FitModel(12345);
+        series.EvaluateCharFunction(10);
+        benchmark::DoNotOptimize(series.m_CFuncData.data());
+    }
+    ForceCharKernel(std::nullopt);
+    state.SetLabel(CharKernelName(kernel));
+}
+BENCHMARK(CharacteristicFunctionKernel)
+    ->ArgName("kernel")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void FitModel(benchmark::State& state) {
+    CA1TimeSeries series = BenchSeries(static_cast<std::int32_t>(state.range(0)), Contiguous);
+    series.EvaluateCharFunction(10);
+    const auto seed = static_cast<std::uint32_t>(state.range(1));
+    for (auto _ : state) {
+        series.FitModel(seed);
         benchmark::DoNotOptimize(series.m_dModelSSqr);
     }
+    state.SetLabel(KernelName());
     state.counters["records"] = static_cast<double>(series.m_CFuncData.size());
     state.counters["Di"] = series.m_dModelDi;
     state.counters["tc"] = series.m_dModelTc;
 }
-BENCHMARK(ModelFit)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ModelFit)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(FitModel)
+    ->ArgNames({"images", "seed"})
+    ->ArgsProduct({{10000, 100000}, {1, 2, 3, 4, 5}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CTerminalProgress.h"
+
 #include "data/C1A1LogReader.h"
 #include "data/CA1SeriesList.h"
 #include "data/LogImport.h"
@@ -79,8 +81,14 @@ int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile&
 // characteristic function, tolerance with the direct lifetime, then the fit
 // with the model lifetime. The three tolerance inputs are stored so that the
 // report shows what gave the tolerance.
-void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options) {
-    series.EvaluateCharFunction(options.nMinDiversity);
+void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options,
+                    CTerminalProgress* pProgress) {
+    ProgressCallback progress;
+    if (pProgress)
+        progress = pProgress->Start("Characteristic function");
+    series.EvaluateCharFunction(options.nMinDiversity, progress);
+    if (pProgress)
+        pProgress->Finish();
     if (series.m_nCFuncState != 1)
         return;
     const double dTolerance =
@@ -171,7 +179,8 @@ bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log) {
     return true;
 }
 
-int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
+int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
+                CTerminalProgress* pProgress) {
     int status = kExitSuccess;
     std::string outDir = options.strOutDir;
     if (!outDir.empty()) {
@@ -214,7 +223,7 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
             CA1TimeSeries& series = list[index];
             const std::size_t number = index + 1;
             series.m_pLog = &log;
-            EvaluateSeries(series, options);
+            EvaluateSeries(series, options, pProgress);
             if (HasCharFunction(series))
                 bEvaluated = true;
             else

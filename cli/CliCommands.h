@@ -5,6 +5,7 @@
 #include <cstdio>
 
 class CLogFile;
+class CTerminalProgress;
 
 // Exit statuses of tessaric-cli.
 inline constexpr int kExitSuccess = 0;
@@ -15,8 +16,10 @@ inline constexpr int kExitUsage = 2;
 // options name. False when that file cannot be opened.
 bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log);
 
-// Evaluates every series of every log and prints the reports to `out`.
-int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out);
+// Evaluates every series of every log and prints the reports to `out`;
+// pProgress, when given, shows the progress of long evaluations.
+int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
+                CTerminalProgress* pProgress = nullptr);
 
 // Writes the simulated log.
 int RunSimulate(const CLIOPTIONS& options, CLogFile& log);

@@ -1,5 +1,6 @@
 // tessaric-cli: the evaluation of the window for batches and scripts, and a
 // simulator of logs with a known answer.
+#include "cli/CTerminalProgress.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "infra/CLogFile.h"
@@ -13,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -81,5 +84,10 @@ int main(int argc, char** argv) {
         // reports and files keep their point.
         std::setlocale(LC_NUMERIC, "C");
     }
-    return RunEvaluate(options.evaluate, log, stdout);
+    // A progress line belongs on a person's terminal only: not into a file or
+    // a pipe that stderr may lead to, and not after --quiet.
+    std::optional<CTerminalProgress> progress;
+    if (!options.bQuiet && ::isatty(::fileno(stderr)))
+        progress.emplace(stderr);
+    return RunEvaluate(options.evaluate, log, stdout, progress ? &*progress : nullptr);
 }

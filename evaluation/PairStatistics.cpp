@@ -190,7 +190,8 @@ void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progres
     const auto work = [&](std::int32_t firstBlock, std::int32_t step, bool report) {
         for (std::int32_t block = firstBlock * kThreadBlock; block < m_nEndK;
              block += step * kThreadBlock) {
-            AccumulateDistances(kernel, std::max(block, 1), std::min(block + kThreadBlock, m_nEndK));
+            AccumulateDistances(kernel, std::max(block, 1),
+                                std::min(block + kThreadBlock, m_nEndK));
             const double pairs = BlockPairs(block);
             const double sofar = done.fetch_add(pairs) + pairs;
             if (report && progress && total > 0.0)
@@ -253,8 +254,8 @@ std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {
 // Numbering that is not strictly increasing (repeated or backward image
 // numbers) can pair samples across runs: each position is tested, and the
 // squared differences are kept for the second pass around the mean.
-std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples,
-                                           std::int32_t kEnd, const ProgressCallback& progress) {
+std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
+                                           const ProgressCallback& progress) {
     const std::size_t count = samples.size();
     std::vector<double> squaresX(count);
     std::vector<double> squaresY(count);
@@ -295,8 +296,8 @@ std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples,
 
 } // namespace
 
-std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples,
-                                            std::int32_t kEnd, const ProgressCallback& progress) {
+std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
+                                            const ProgressCallback& progress) {
     if (samples.size() < 2 || kEnd < 2)
         return {};
     if (!IsStrictlyIncreasing(samples))

@@ -11,6 +11,5 @@
 // of samples exactly k image numbers apart, the record {k, mean of dx^2, mean
 // of dy^2, population variance of dx^2, of dy^2}. Throws std::bad_alloc when
 // its arrays cannot be allocated.
-std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples,
-                                            std::int32_t kEnd,
+std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
                                             const ProgressCallback& progress);

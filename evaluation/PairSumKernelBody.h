@@ -47,8 +47,7 @@ inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t
         shiftY[d] = V::Broadcast(job.pShiftY[k0 + d]);
     }
     // where the partner of the group's longest distance leaves the run
-    const std::size_t commonEnd =
-        Smaller(end, job.nLength - static_cast<std::size_t>(k0 + D - 1));
+    const std::size_t commonEnd = Smaller(end, job.nLength - static_cast<std::size_t>(k0 + D - 1));
     std::size_t i = begin;
     for (; i + V::kLanes <= commonEnd; i += V::kLanes) {
         const Reg x0 = V::Load(x + i);
@@ -95,8 +94,7 @@ inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t
     }
 }
 
-template <class V>
-void AccumulatePairSums(const PAIRSUMSJOB& job) {
+template <class V> void AccumulatePairSums(const PAIRSUMSJOB& job) {
     if (job.nFirstK < 1)
         return;
     for (std::size_t begin = job.nBegin; begin < job.nEnd; begin += kChunkPositions) {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <random>
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "infra/ProgressCallback.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// One progress line on a terminal for a long evaluation: "label: NN %",
+// rewritten in place. It appears only once the evaluation has run for
+// kShowAfterSeconds, so quick evaluations leave the terminal as it was, and
+// it is wiped when the evaluation ends.
+class CTerminalProgress {
+public:
+    // seconds on a steady clock; tests pass their own
+    using Clock = std::function<double()>;
+
+    static constexpr double kShowAfterSeconds = 1.0;
+
+    explicit CTerminalProgress(std::FILE* pOut, Clock clock = {});
+
+    // A callback for the core's next long computation; the clock starts now.
+    ProgressCallback Start(const std::string& label);
+    // Wipes the line if it was shown.
+    void Finish();
+
+private:
+    void Show(double dDone);
+
+    std::FILE* m_pOut;
+    Clock m_Clock;
+    std::string m_strLabel;
+    double m_dStart = 0.0;
+    int m_nShownPercent = -1; // -1 while nothing is shown
+    std::size_t m_nShownWidth = 0;
+};

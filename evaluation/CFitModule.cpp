@@ -101,11 +101,23 @@ int CFitModule::RegisterData(std::int32_t n, const double* x, const double* y, c
     return m_nParams;
 }
 
+bool CFitModule::IsStabilityModel() const {
+    return m_pfnModel == &StabilityModelValue && m_pfnGradient == &StabilityModelGradient;
+}
+
 double CFitModule::SSquare(const CTuple& p) const {
+    // The stability model's values come from one vectorised pass; the sums
+    // below stay in record order, so the s-square keeps every bit.
+    const bool batch = IsStabilityModel();
+    if (batch) {
+        m_Scratch.resize(static_cast<std::size_t>(m_nData));
+        StabilityModelValues(m_pX.get(), m_Scratch.size(), p.Data(), m_Scratch.data());
+    }
     double sum = 0.0;
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
+        const double f = batch ? m_Scratch[static_cast<std::size_t>(i)]
+                               : m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         const double residual = f - m_pY[i];
         if (m_bWeighted) {
             sum += m_pW[i] * residual * residual;
@@ -119,6 +131,8 @@ double CFitModule::SSquare(const CTuple& p) const {
 
 CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     const auto n = static_cast<std::uint32_t>(m_nParams);
+    if (IsStabilityModel())
+        return StabilityModelSSquareGradient(p);
     CTuple gradient(n);
     std::vector<double> partial(n);
     double weights = 0.0;
@@ -134,6 +148,31 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     // two differ in the last bit, and the minimisation follows every bit
     if (m_bWeighted) {
         for (std::uint32_t j = 0; j < n; ++j)
+            gradient[j] /= weights;
+    }
+    return gradient;
+}
+
+// The generic gradient below for the stability model, with values and
+// partial derivatives from one vectorised pass (one exponential per record
+// for both) and the sums in the same order.
+CTuple CFitModule::StabilityModelSSquareGradient(const CTuple& p) const {
+    const auto count = static_cast<std::size_t>(m_nData);
+    m_Scratch.resize(5 * count);
+    double* f = m_Scratch.data();
+    double* partial[4] = {f + count, f + 2 * count, f + 3 * count, f + 4 * count};
+    StabilityModelValuesAndGradients(m_pX.get(), count, p.Data(), f, partial[0], partial[1],
+                                     partial[2], partial[3]);
+    CTuple gradient(static_cast<std::uint32_t>(m_nParams));
+    double weights = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f[i] - m_pY[i]);
+        for (std::uint32_t j = 0; j < 4; ++j)
+            gradient[j] += factor * partial[j][i];
+        weights += m_pW[i];
+    }
+    if (m_bWeighted) {
+        for (std::uint32_t j = 0; j < 4; ++j)
             gradient[j] /= weights;
     }
     return gradient;

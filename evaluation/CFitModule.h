@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CLogFile;
 
@@ -74,9 +75,14 @@ public:
     GradientFunction m_pfnGradient = nullptr;
 
 private:
+    // model values and derivatives of one evaluation, kept between calls
+    mutable std::vector<double> m_Scratch;
+
     // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
     CTuple SSquareGradient(const CTuple& p) const;
+    bool IsStabilityModel() const;
+    CTuple StabilityModelSSquareGradient(const CTuple& p) const;
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);
     int LineSearch(const CTuple& xold, double fold, const CTuple& g, CTuple& xi, CTuple& x,
                    double& fret, double stpmax) const;

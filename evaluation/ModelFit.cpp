@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -18,7 +20,7 @@ constexpr std::size_t kMinRecords = 16;
 constexpr double kGradientTolerance = 2.220446049250313e-15;
 // At most this many minimisations, and the restarts end early once the best
 // result has been improved more often than kMaxImprovements.
-constexpr int kMaxAttempts = 20;
+constexpr std::size_t kMaxAttempts = 20;
 constexpr int kMaxImprovements = 5;
 // Start values: 45 % of the largest value is put down to the constant random
 // walk and 10 % to the drift; the decaying walk starts with a correlation
@@ -32,6 +34,27 @@ using Params = std::array<double, 4>;
 struct FITDATA {
     std::vector<double> x, y, w;
 };
+
+struct ATTEMPT {
+    Params params{};
+    double dReached = 0.0;
+};
+
+// One minimisation from `from`. After a round-off failure the module returns
+// its start values but keeps the s-square of a later point; the s-square is
+// taken for the values it returns, so that the kept parameters and their
+// s-square always belong together.
+ATTEMPT MinimizeFrom(CFitModule& module, const Params& from) {
+    std::copy(from.begin(), from.end(), module.m_pParams.get());
+    std::int32_t iterations = 0;
+    const int result = module.Minimize(&iterations, kGradientTolerance);
+    ATTEMPT attempt;
+    attempt.dReached = module.m_dSSquare;
+    if (result == CFitModule::RoundOff)
+        module.GetSSquare(attempt.dReached);
+    std::copy(module.m_pParams.get(), module.m_pParams.get() + 4, attempt.params.begin());
+    return attempt;
+}
 
 } // namespace
 
@@ -81,15 +104,6 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
         data.w[i] = variance > 0.0 ? std::sqrt(pairs) / variance : std::sqrt(pairs);
     }
 
-    CFitModule module;
-    module.m_bWeighted = 1;
-    module.RegisterData(static_cast<std::int32_t>(n), data.x.data(), data.y.data(), data.w.data());
-    module.RegisterFunction();
-    if (!module.IsSetUp()) {
-        LogMessage("ERROR: Model fit aborted: Failed to initialize the fit module.");
-        return;
-    }
-
     const double g = kRandomWalkShare * fmax / kt;
     const Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
                           std::sqrt(kDriftShare * fmax) / kt};
@@ -103,50 +117,84 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
     const double sLimit = 2.0 * std::sqrt(fmax) / kt;
     const Params lower = {-diLimit, -daLimit, 0.0, -sLimit};
     const Params upper = {diLimit, daLimit, kt, sLimit};
-    for (std::size_t j = 0; j < 4; ++j) {
-        module.m_pParams[j] = start[j];
-        module.m_pBounds[2 * j] = lower[j];
-        module.m_pBounds[2 * j + 1] = upper[j];
-        module.m_pBounded[j] = 1;
+    const auto setUp = [&](CFitModule& fit) {
+        fit.m_bWeighted = 1;
+        fit.RegisterData(static_cast<std::int32_t>(n), data.x.data(), data.y.data(), data.w.data());
+        fit.RegisterFunction();
+        if (!fit.IsSetUp())
+            return false;
+        for (std::size_t j = 0; j < 4; ++j) {
+            fit.m_pParams[j] = start[j];
+            fit.m_pBounds[2 * j] = lower[j];
+            fit.m_pBounds[2 * j + 1] = upper[j];
+            fit.m_pBounded[j] = 1;
+        }
+        return true;
+    };
+    CFitModule module;
+    if (!setUp(module)) {
+        LogMessage("ERROR: Model fit aborted: Failed to initialize the fit module.");
+        return;
     }
     LogMessage("Fitting model to the characteristic function ...");
 
+    // The random starts do not depend on any result, so all of them are
+    // known before the first minimisation; the minimisations can then run two
+    // at a time, and are judged in their order as if one after the other.
     CFitRandom random(nSeed ? *nSeed : FitSeedNow());
+    std::array<Params, kMaxAttempts> starts;
+    starts[0] = start;
+    for (std::size_t attempt = 1; attempt < starts.size(); ++attempt)
+        for (std::size_t j = 0; j < 4; ++j)
+            starts[attempt][j] = lower[j] + (upper[j] - lower[j]) * random.NextFraction();
+
     Params kept = start;
     double best = 0.0;
     module.GetSSquare(best);
-    int attempts = 0;
+    CFitModule partner;
+    const bool paired = std::thread::hardware_concurrency() >= 2 && setUp(partner);
+    std::size_t attempts = 0;
     int improvements = 0;
-    for (;;) {
-        std::int32_t iterations = 0;
-        const int result = module.Minimize(&iterations, kGradientTolerance);
-        double reached = module.m_dSSquare;
-        // After a round-off failure the module returns its start values but
-        // keeps the s-square of a later point; judge the values it returns,
-        // so that the kept parameters and their s-square always belong
-        // together.
-        if (result == CFitModule::RoundOff)
-            module.GetSSquare(reached);
-        ++attempts;
-        if (best > 0.0) {
-            if (reached < best) {
-                ++improvements;
-                std::copy(module.m_pParams.get(), module.m_pParams.get() + 4, kept.begin());
-                best = reached;
+    for (std::size_t first = 0; first < starts.size();) {
+        std::array<ATTEMPT, 2> results;
+        std::size_t count = 1;
+        std::thread helper;
+        if (paired && first + 1 < starts.size()) {
+            try {
+                helper =
+                    std::thread([&] { results[1] = MinimizeFrom(partner, starts[first + 1]); });
+                count = 2;
+            } catch (const std::system_error&) {
+                // no second thread: the next start runs in its own turn
             }
-        } else if (std::isnan(best)) {
-            // The start values gave no usable s-square: the first result that
-            // has one is kept, not the start values.
-            if (!std::isnan(reached))
-                std::copy(module.m_pParams.get(), module.m_pParams.get() + 4, kept.begin());
-            best = reached;
         }
-        // A best s-square of 0 is an exact fit that no later start can beat:
-        // it stays, together with its parameters.
-        if (improvements > kMaxImprovements || attempts >= kMaxAttempts)
+        results[0] = MinimizeFrom(module, starts[first]);
+        if (helper.joinable())
+            helper.join();
+        bool done = false;
+        for (std::size_t r = 0; r < count && !done; ++r) {
+            const ATTEMPT& result = results[r];
+            ++attempts;
+            if (best > 0.0) {
+                if (result.dReached < best) {
+                    ++improvements;
+                    kept = result.params;
+                    best = result.dReached;
+                }
+            } else if (std::isnan(best)) {
+                // The start values gave no usable s-square: the first result
+                // that has one is kept, not the start values.
+                if (!std::isnan(result.dReached))
+                    kept = result.params;
+                best = result.dReached;
+            }
+            // A best s-square of 0 is an exact fit that no later start can
+            // beat: it stays, together with its parameters.
+            done = improvements > kMaxImprovements || attempts >= kMaxAttempts;
+        }
+        if (done)
             break;
-        for (std::size_t j = 0; j < 4; ++j)
-            module.m_pParams[j] = lower[j] + (upper[j] - lower[j]) * random.NextFraction();
+        first += count;
     }
 
     std::copy(kept.begin(), kept.end(), module.m_pParams.get());

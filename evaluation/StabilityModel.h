@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The stability model of the characteristic function over k image steps,
@@ -12,3 +13,10 @@ double StabilityModelValue(const double* pK, const std::int32_t* pnParams, const
 // Partial derivatives of StabilityModelValue by Di, Da, tc and s into pGradient.
 void StabilityModelGradient(const double* pK, const std::int32_t* pnParams, const double* pParams,
                             double* pGradient);
+
+// The same for n abscissae at once, in loops that the compiler vectorises;
+// every value is bit for bit the one of the single form.
+void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF);
+void StabilityModelValuesAndGradients(const double* pK, std::size_t n, const double* pParams,
+                                      double* pF, double* pDi, double* pDa, double* pTc,
+                                      double* pS);

@@ -303,8 +303,8 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
     const int bounded[kN] = {1, 1, 1, 1};
 
     // With seed 2 the last of the twenty minimisations still improves; with
-    // seed 7 the sixth improvement ends the restarts after fourteen.
-    for (std::uint32_t seed : {2u, 7u}) {
+    // seed 12 the sixth improvement ends the restarts after seventeen.
+    for (std::uint32_t seed : {2u, 12u}) {
         // the restarts: keep a result that lowers the best s-square so far, end
         // at the sixth improvement or the twentieth minimisation
         REFERENCE reference{x, y, w, bounds, bounded};
@@ -341,6 +341,6 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
         EXPECT_EQ(series.m_dModelTc, kept[2]);
         EXPECT_EQ(series.m_dModelS, std::fabs(kept[3]));
         EXPECT_EQ(series.m_dModelSSqr, unweighted);
-        EXPECT_EQ(attempts, seed == 2u ? 20 : 14);
+        EXPECT_EQ(attempts, seed == 2u ? 20 : 17);
     }
 }

@@ -9,11 +9,13 @@
 // inline and branch-free, so a loop over the records of the fit runs several
 // of them at once, and its scalar and vector forms give the same bits (the
 // file that uses it must be compiled without floating-point contraction).
+// Internal linkage: files compiled for wider instruction sets include it too,
+// and the linker must not hand their copy to a caller on any processor.
 //
 // Method (Cody and Waite; Tang): x = n ln2 + r with |r| <= ln2 / 2, the
 // Taylor polynomial of degree 13 for e^r (truncation below 1e-17), and 2^n
 // put into the exponent bits.
-inline double ModelExp(double x) {
+static inline double ModelExp(double x) {
     // below: the result would be subnormal and is taken as 0; above: it
     // overflows. Both bounds keep 2^n a normal number.
     constexpr double kLowest = -708.0;

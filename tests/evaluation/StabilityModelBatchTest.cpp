@@ -1,4 +1,5 @@
 #include "evaluation/ModelExp.h"
+#include "evaluation/PairSumKernels.h"
 #include "evaluation/StabilityModel.h"
 
 #include <gtest/gtest.h>
@@ -27,23 +28,29 @@ TEST(StabilityModel, BatchGivesTheBitsOfTheSingleForm) {
     for (int i = 1; i <= 37; ++i) // an odd count leaves a remainder after the vector lanes
         k.push_back(i * 3.0);
     const std::int32_t nParams = 4;
-    for (const std::vector<double>& p :
-         {std::vector<double>{0.3, -0.7, 12.5, 0.01}, std::vector<double>{-0.2, 0.4, 0.0, -0.02}}) {
-        const std::size_t n = k.size();
-        std::vector<double> f(n), f2(n), di(n), da(n), tc(n), s(n);
-        StabilityModelValues(k.data(), n, p.data(), f.data());
-        StabilityModelValuesAndGradients(k.data(), n, p.data(), f2.data(), di.data(), da.data(),
-                                         tc.data(), s.data());
-        for (std::size_t i = 0; i < n; ++i) {
-            double gradient[4];
-            StabilityModelGradient(&k[i], &nParams, p.data(), gradient);
-            const double value = StabilityModelValue(&k[i], &nParams, p.data());
-            EXPECT_EQ(f[i], value);
-            EXPECT_EQ(f2[i], value);
-            EXPECT_EQ(di[i], gradient[0]);
-            EXPECT_EQ(da[i], gradient[1]);
-            EXPECT_EQ(tc[i], gradient[2]);
-            EXPECT_EQ(s[i], gradient[3]);
+    for (CharKernel kernel : {CharKernel::Sse2, CharKernel::Avx2, CharKernel::Avx512}) {
+        if (!IsCharKernelSupported(kernel))
+            continue;
+        ForceCharKernel(kernel);
+        for (const std::vector<double>& p : {std::vector<double>{0.3, -0.7, 12.5, 0.01},
+                                             std::vector<double>{-0.2, 0.4, 0.0, -0.02}}) {
+            const std::size_t n = k.size();
+            std::vector<double> f(n), f2(n), di(n), da(n), tc(n), s(n);
+            StabilityModelValues(k.data(), n, p.data(), f.data());
+            StabilityModelValuesAndGradients(k.data(), n, p.data(), f2.data(), di.data(), da.data(),
+                                             tc.data(), s.data());
+            for (std::size_t i = 0; i < n; ++i) {
+                double gradient[4];
+                StabilityModelGradient(&k[i], &nParams, p.data(), gradient);
+                const double value = StabilityModelValue(&k[i], &nParams, p.data());
+                EXPECT_EQ(f[i], value) << CharKernelName(kernel);
+                EXPECT_EQ(f2[i], value);
+                EXPECT_EQ(di[i], gradient[0]);
+                EXPECT_EQ(da[i], gradient[1]);
+                EXPECT_EQ(tc[i], gradient[2]);
+                EXPECT_EQ(s[i], gradient[3]);
+            }
         }
     }
+    ForceCharKernel(std::nullopt);
 }

@@ -1,0 +1,72 @@
+#pragma once
+
+// The terms of the stability model, written once for the single form and for
+// the batch loops that each instruction-set file compiles. Everything here
+// has internal linkage, so each file keeps its own copy and the linker can
+// never hand a wider one to a caller on a narrower processor. The files must
+// be compiled without floating-point contraction, so that every form gives
+// the same bits, and without trapping math, so that the compiler may compute
+// both sides of a selection in vector lanes.
+
+#include "evaluation/ModelExp.h"
+
+#include <cstddef>
+
+namespace stabilityterms {
+
+static inline double Decay(double k, double tc) {
+    return ModelExp(-k / tc);
+}
+
+static inline double Value(double k, const double* p, double decay) {
+    return p[3] * p[3] * k * k + 2.0 * k * (p[0] * p[0] + p[1] * p[1] * decay);
+}
+
+static inline void Gradient(double k, const double* p, double decay, double& dDi, double& dDa,
+                            double& dTc, double& dS) {
+    dDi = 4.0 * p[0] * k;
+    dDa = 4.0 * p[1] * k * decay;
+    // As tc goes to 0 the decay vanishes faster than (k/tc)^2 grows, so the
+    // derivative tends to 0; written out it would be 0 * inf, not a number,
+    // which would stall every minimisation that touches tc = 0.
+    dTc = decay == 0.0 ? 0.0 : 2.0 * p[1] * p[1] * decay * (k / p[2]) * (k / p[2]);
+    dS = 2.0 * p[3] * k * k;
+}
+
+static inline void Values(const double* __restrict pK, std::size_t n, const double* pParams,
+                          double* __restrict pF) {
+    const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
+    for (std::size_t i = 0; i < n; ++i)
+        pF[i] = Value(pK[i], p, Decay(pK[i], p[2]));
+}
+
+static inline void ValuesAndGradients(const double* __restrict pK, std::size_t n,
+                                      const double* pParams, double* __restrict pF,
+                                      double* __restrict pDi, double* __restrict pDa,
+                                      double* __restrict pTc, double* __restrict pS) {
+    const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
+    for (std::size_t i = 0; i < n; ++i) {
+        const double k = pK[i];
+        const double decay = Decay(k, p[2]);
+        double dDi = 0.0, dDa = 0.0, dTc = 0.0, dS = 0.0;
+        Gradient(k, p, decay, dDi, dDa, dTc, dS);
+        pF[i] = Value(k, p, decay);
+        pDi[i] = dDi;
+        pDa[i] = dDa;
+        pTc[i] = dTc;
+        pS[i] = dS;
+    }
+}
+
+} // namespace stabilityterms
+
+// The batch loops compiled for AVX2 and for AVX-512; StabilityModel.cpp
+// chooses among them and its own baseline form at run time.
+void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF);
+void StabilityModelValuesAndGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
+                                          double* pF, double* pDi, double* pDa, double* pTc,
+                                          double* pS);
+void StabilityModelValuesAvx512(const double* pK, std::size_t n, const double* pParams, double* pF);
+void StabilityModelValuesAndGradientsAvx512(const double* pK, std::size_t n, const double* pParams,
+                                            double* pF, double* pDi, double* pDa, double* pTc,
+                                            double* pS);

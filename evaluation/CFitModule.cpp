@@ -46,6 +46,7 @@ int CFitModule::RegisterFunction(ModelFunction pfnModel, GradientFunction pfnGra
     m_pParams.reset();
     m_pBounds.reset();
     m_pBounded.reset();
+    m_bScratchValid = false;
     m_dSSquare = -1.0;
     m_nParams = 0;
     m_pfnModel = nullptr;
@@ -75,6 +76,7 @@ int CFitModule::RegisterData(std::int32_t n, const double* x, const double* y, c
     m_pX.reset();
     m_pY.reset();
     m_pW.reset();
+    m_bScratchValid = false;
     m_nData = 0;
     m_dSSquare = -1.0;
     if (n < 1)
@@ -108,16 +110,11 @@ bool CFitModule::IsStabilityModel() const {
 double CFitModule::SSquare(const CTuple& p) const {
     // The stability model's values come from one vectorised pass; the sums
     // below stay in record order, so the s-square keeps every bit.
-    const bool batch = IsStabilityModel();
-    if (batch) {
-        m_Scratch.resize(static_cast<std::size_t>(m_nData));
-        StabilityModelValues(m_pX.get(), m_Scratch.size(), p.Data(), m_Scratch.data());
-    }
+    const double* values = IsStabilityModel() ? StabilityModelValuesAt(p) : nullptr;
     double sum = 0.0;
     double weights = 0.0;
     for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = batch ? m_Scratch[static_cast<std::size_t>(i)]
-                               : m_pfnModel(&m_pX[i], &m_nParams, p.Data());
+        const double f = values ? values[i] : m_pfnModel(&m_pX[i], &m_nParams, p.Data());
         const double residual = f - m_pY[i];
         if (m_bWeighted) {
             sum += m_pW[i] * residual * residual;
@@ -153,16 +150,34 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
     return gradient;
 }
 
-// The generic gradient below for the stability model, with values and
-// partial derivatives from one vectorised pass (one exponential per record
-// for both) and the sums in the same order.
+// The model values and decays at p; the minimisation asks for the gradient
+// at the point whose s-square it has just accepted, so the last ones are kept.
+const double* CFitModule::StabilityModelValuesAt(const CTuple& p) const {
+    const auto count = static_cast<std::size_t>(m_nData);
+    m_Scratch.resize(6 * count);
+    const bool same = m_bScratchValid && p.Size() == 4 && p[0] == m_ScratchParams[0] &&
+                      p[1] == m_ScratchParams[1] && p[2] == m_ScratchParams[2] &&
+                      p[3] == m_ScratchParams[3];
+    if (!same) {
+        StabilityModelValues(m_pX.get(), count, p.Data(), m_Scratch.data(),
+                             m_Scratch.data() + count);
+        for (std::uint32_t j = 0; j < 4; ++j)
+            m_ScratchParams[j] = p[j];
+        m_bScratchValid = true;
+    }
+    return m_Scratch.data();
+}
+
+// The generic gradient below for the stability model, with the partial
+// derivatives from one vectorised pass over the kept decays and the sums in
+// the same order.
 CTuple CFitModule::StabilityModelSSquareGradient(const CTuple& p) const {
     const auto count = static_cast<std::size_t>(m_nData);
-    m_Scratch.resize(5 * count);
-    double* f = m_Scratch.data();
-    double* partial[4] = {f + count, f + 2 * count, f + 3 * count, f + 4 * count};
-    StabilityModelValuesAndGradients(m_pX.get(), count, p.Data(), f, partial[0], partial[1],
-                                     partial[2], partial[3]);
+    const double* f = StabilityModelValuesAt(p);
+    double* partial[4] = {m_Scratch.data() + 2 * count, m_Scratch.data() + 3 * count,
+                          m_Scratch.data() + 4 * count, m_Scratch.data() + 5 * count};
+    StabilityModelGradients(m_pX.get(), count, p.Data(), f + count, partial[0], partial[1],
+                            partial[2], partial[3]);
     CTuple gradient(static_cast<std::uint32_t>(m_nParams));
     double weights = 0.0;
     for (std::size_t i = 0; i < count; ++i) {

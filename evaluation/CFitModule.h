@@ -75,13 +75,17 @@ public:
     GradientFunction m_pfnGradient = nullptr;
 
 private:
-    // model values and derivatives of one evaluation, kept between calls
+    // the stability model's values, decays and partial derivatives at
+    // m_ScratchParams (values and decays valid while m_bScratchValid)
     mutable std::vector<double> m_Scratch;
+    mutable double m_ScratchParams[4] = {};
+    mutable bool m_bScratchValid = false;
 
     // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
     CTuple SSquareGradient(const CTuple& p) const;
     bool IsStabilityModel() const;
+    const double* StabilityModelValuesAt(const CTuple& p) const;
     CTuple StabilityModelSSquareGradient(const CTuple& p) const;
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);
     int LineSearch(const CTuple& xold, double fold, const CTuple& g, CTuple& xi, CTuple& x,

@@ -16,32 +16,33 @@ void StabilityModelGradient(const double* pK, const std::int32_t* /*pnParams*/,
 
 // The batch loops follow the instruction set that the characteristic
 // function uses; every one of them gives the same bits.
-void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF) {
+void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
+                          double* pDecay) {
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
-        StabilityModelValuesAvx512(pK, n, pParams, pF);
+        StabilityModelValuesAvx512(pK, n, pParams, pF, pDecay);
         return;
     case CharKernel::Avx2:
-        StabilityModelValuesAvx2(pK, n, pParams, pF);
+        StabilityModelValuesAvx2(pK, n, pParams, pF, pDecay);
         return;
     case CharKernel::Sse2:
         break;
     }
-    stabilityterms::Values(pK, n, pParams, pF);
+    stabilityterms::Values(pK, n, pParams, pF, pDecay);
 }
 
-void StabilityModelValuesAndGradients(const double* pK, std::size_t n, const double* pParams,
-                                      double* pF, double* pDi, double* pDa, double* pTc,
-                                      double* pS) {
+void StabilityModelGradients(const double* pK, std::size_t n, const double* pParams,
+                             const double* pDecay, double* pDi, double* pDa, double* pTc,
+                             double* pS) {
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
-        StabilityModelValuesAndGradientsAvx512(pK, n, pParams, pF, pDi, pDa, pTc, pS);
+        StabilityModelGradientsAvx512(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
         return;
     case CharKernel::Avx2:
-        StabilityModelValuesAndGradientsAvx2(pK, n, pParams, pF, pDi, pDa, pTc, pS);
+        StabilityModelGradientsAvx2(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
         return;
     case CharKernel::Sse2:
         break;
     }
-    stabilityterms::ValuesAndGradients(pK, n, pParams, pF, pDi, pDa, pTc, pS);
+    stabilityterms::Gradients(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
 }

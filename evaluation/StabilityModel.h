@@ -15,8 +15,11 @@ void StabilityModelGradient(const double* pK, const std::int32_t* pnParams, cons
                             double* pGradient);
 
 // The same for n abscissae at once, in loops that the compiler vectorises;
-// every value is bit for bit the one of the single form.
-void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF);
-void StabilityModelValuesAndGradients(const double* pK, std::size_t n, const double* pParams,
-                                      double* pF, double* pDi, double* pDa, double* pTc,
-                                      double* pS);
+// every value is bit for bit the one of the single form. The values come
+// with the decay exp(-k / tc) of each abscissa, from which the partial
+// derivatives at the same parameters follow without another exponential.
+void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
+                          double* pDecay);
+void StabilityModelGradients(const double* pK, std::size_t n, const double* pParams,
+                             const double* pDecay, double* pDi, double* pDa, double* pTc,
+                             double* pS);

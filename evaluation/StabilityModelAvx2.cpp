@@ -2,12 +2,13 @@
 // processor that has it.
 #include "evaluation/StabilityModelTerms.h"
 
-void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF) {
-    stabilityterms::Values(pK, n, pParams, pF);
+void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF,
+                              double* pDecay) {
+    stabilityterms::Values(pK, n, pParams, pF, pDecay);
 }
 
-void StabilityModelValuesAndGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
-                                          double* pF, double* pDi, double* pDa, double* pTc,
-                                          double* pS) {
-    stabilityterms::ValuesAndGradients(pK, n, pParams, pF, pDi, pDa, pTc, pS);
+void StabilityModelGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
+                                 const double* pDecay, double* pDi, double* pDa, double* pTc,
+                                 double* pS) {
+    stabilityterms::Gradients(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
 }

@@ -34,23 +34,23 @@ static inline void Gradient(double k, const double* p, double decay, double& dDi
 }
 
 static inline void Values(const double* __restrict pK, std::size_t n, const double* pParams,
-                          double* __restrict pF) {
-    const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
-    for (std::size_t i = 0; i < n; ++i)
-        pF[i] = Value(pK[i], p, Decay(pK[i], p[2]));
-}
-
-static inline void ValuesAndGradients(const double* __restrict pK, std::size_t n,
-                                      const double* pParams, double* __restrict pF,
-                                      double* __restrict pDi, double* __restrict pDa,
-                                      double* __restrict pTc, double* __restrict pS) {
+                          double* __restrict pF, double* __restrict pDecay) {
     const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
     for (std::size_t i = 0; i < n; ++i) {
-        const double k = pK[i];
-        const double decay = Decay(k, p[2]);
+        const double decay = Decay(pK[i], p[2]);
+        pF[i] = Value(pK[i], p, decay);
+        pDecay[i] = decay;
+    }
+}
+
+static inline void Gradients(const double* __restrict pK, std::size_t n, const double* pParams,
+                             const double* __restrict pDecay, double* __restrict pDi,
+                             double* __restrict pDa, double* __restrict pTc,
+                             double* __restrict pS) {
+    const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
+    for (std::size_t i = 0; i < n; ++i) {
         double dDi = 0.0, dDa = 0.0, dTc = 0.0, dS = 0.0;
-        Gradient(k, p, decay, dDi, dDa, dTc, dS);
-        pF[i] = Value(k, p, decay);
+        Gradient(pK[i], p, pDecay[i], dDi, dDa, dTc, dS);
         pDi[i] = dDi;
         pDa[i] = dDa;
         pTc[i] = dTc;
@@ -62,11 +62,13 @@ static inline void ValuesAndGradients(const double* __restrict pK, std::size_t n
 
 // The batch loops compiled for AVX2 and for AVX-512; StabilityModel.cpp
 // chooses among them and its own baseline form at run time.
-void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF);
-void StabilityModelValuesAndGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
-                                          double* pF, double* pDi, double* pDa, double* pTc,
-                                          double* pS);
-void StabilityModelValuesAvx512(const double* pK, std::size_t n, const double* pParams, double* pF);
-void StabilityModelValuesAndGradientsAvx512(const double* pK, std::size_t n, const double* pParams,
-                                            double* pF, double* pDi, double* pDa, double* pTc,
-                                            double* pS);
+void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF,
+                              double* pDecay);
+void StabilityModelGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
+                                 const double* pDecay, double* pDi, double* pDa, double* pTc,
+                                 double* pS);
+void StabilityModelValuesAvx512(const double* pK, std::size_t n, const double* pParams, double* pF,
+                                double* pDecay);
+void StabilityModelGradientsAvx512(const double* pK, std::size_t n, const double* pParams,
+                                   const double* pDecay, double* pDi, double* pDa, double* pTc,
+                                   double* pS);

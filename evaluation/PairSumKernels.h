@@ -48,7 +48,8 @@ void AccumulatePairSumsAvx512(const PAIRSUMSJOB& job);
 
 // True when this processor can run the kernel.
 bool IsCharKernelSupported(CharKernel kernel);
-// The widest supported kernel, or the forced one.
+// The widest supported kernel, or the forced one. The fit's loops over the
+// model follow the same choice.
 CharKernel ChosenCharKernel();
 PairSumKernel CharKernelFunction(CharKernel kernel);
 const char* CharKernelName(CharKernel kernel);

@@ -21,11 +21,12 @@ ProgressCallback CTerminalProgress::Start(const std::string& label) {
     Finish();
     m_strLabel = label;
     m_dStart = m_Clock();
+    m_bActive = true;
     return [this](double dDone) { Show(dDone); };
 }
 
 void CTerminalProgress::Show(double dDone) {
-    if (m_Clock() - m_dStart < kShowAfterSeconds)
+    if (!m_bActive || m_Clock() - m_dStart < kShowAfterSeconds)
         return;
     const int percent = static_cast<int>(std::floor(std::fmin(std::fmax(dDone, 0.0), 1.0) * 100.0));
     // the terminal is written only when the figure changes
@@ -38,11 +39,16 @@ void CTerminalProgress::Show(double dDone) {
     std::fflush(m_pOut);
 }
 
-void CTerminalProgress::Finish() {
+void CTerminalProgress::Wipe() {
     if (m_nShownPercent < 0)
         return;
     std::fputs(("\r" + std::string(m_nShownWidth, ' ') + "\r").c_str(), m_pOut);
     std::fflush(m_pOut);
     m_nShownPercent = -1;
     m_nShownWidth = 0;
+}
+
+void CTerminalProgress::Finish() {
+    Wipe();
+    m_bActive = false;
 }

@@ -21,7 +21,10 @@ public:
 
     // A callback for the core's next long computation; the clock starts now.
     ProgressCallback Start(const std::string& label);
-    // Wipes the line if it was shown.
+    // Wipes the line if it is shown, so that other text can take its place;
+    // the next report of the computation draws it again.
+    void Wipe();
+    // Wipes the line; the computation's callback shows nothing more.
     void Finish();
 
 private:
@@ -31,6 +34,7 @@ private:
     Clock m_Clock;
     std::string m_strLabel;
     double m_dStart = 0.0;
+    bool m_bActive = false;
     int m_nShownPercent = -1; // -1 while nothing is shown
     std::size_t m_nShownWidth = 0;
 };

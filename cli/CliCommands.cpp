@@ -170,10 +170,14 @@ std::string UniqueStem(const std::string& path, std::set<std::string>& stemsUsed
 
 } // namespace
 
-bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log) {
+bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log, CTerminalProgress* pProgress) {
     log.m_nDebugLevel = options.nDebugLevel;
     if (!options.bQuiet)
-        log.SetSink([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+        log.SetSink([pProgress](const std::string& line) {
+            if (pProgress)
+                pProgress->Wipe();
+            std::fprintf(stderr, "%s\n", line.c_str());
+        });
     if (!options.strLogFile.empty())
         return log.OpenLog(options.strLogFile);
     return true;

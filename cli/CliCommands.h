@@ -13,8 +13,10 @@ inline constexpr int kExitFailure = 1; // a log gave no evaluated series, or a f
 inline constexpr int kExitUsage = 2;
 
 // Points the program log at stderr (unless quiet) and at the log file the
-// options name. False when that file cannot be opened.
-bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log);
+// options name. False when that file cannot be opened. A record on stderr
+// first wipes the progress line of pProgress, if one is shown.
+bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log,
+                     CTerminalProgress* pProgress = nullptr);
 
 // Evaluates every series of every log and prints the reports to `out`;
 // pProgress, when given, shows the progress of long evaluations.

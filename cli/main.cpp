@@ -59,8 +59,15 @@ int main(int argc, char** argv) {
         break;
     }
 
+    // A progress line belongs on a person's terminal only: not into a file or
+    // a pipe that stderr may lead to, and not after --quiet.
+    std::optional<CTerminalProgress> progress;
+    if (!options.bQuiet && ::isatty(::fileno(stderr)))
+        progress.emplace(stderr);
+    CTerminalProgress* pProgress = progress ? &*progress : nullptr;
+
     CLogFile log;
-    if (!ConfigureCliLog(options, log)) {
+    if (!ConfigureCliLog(options, log, pProgress)) {
         std::fprintf(stderr, "tessaric-cli: cannot open the log file '%s' of option '--log'\n",
                      options.strLogFile.c_str());
         return kExitFailure;
@@ -84,10 +91,5 @@ int main(int argc, char** argv) {
         // reports and files keep their point.
         std::setlocale(LC_NUMERIC, "C");
     }
-    // A progress line belongs on a person's terminal only: not into a file or
-    // a pipe that stderr may lead to, and not after --quiet.
-    std::optional<CTerminalProgress> progress;
-    if (!options.bQuiet && ::isatty(::fileno(stderr)))
-        progress.emplace(stderr);
-    return RunEvaluate(options.evaluate, log, stdout, progress ? &*progress : nullptr);
+    return RunEvaluate(options.evaluate, log, stdout, pProgress);
 }

@@ -83,19 +83,23 @@ int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile&
 // report shows what gave the tolerance.
 void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options,
                     CTerminalProgress* pProgress) {
-    ProgressCallback progress;
-    if (pProgress)
-        progress = pProgress->Start("Characteristic function");
-    series.EvaluateCharFunction(options.nMinDiversity, progress);
-    if (pProgress)
-        pProgress->Finish();
+    // each long step shows its own line, wiped when the step ends
+    const auto step = [pProgress](const char* label, const auto& run) {
+        run(pProgress ? pProgress->Start(label) : ProgressCallback());
+        if (pProgress)
+            pProgress->Finish();
+    };
+    step("Characteristic function", [&](const ProgressCallback& progress) {
+        series.EvaluateCharFunction(options.nMinDiversity, progress);
+    });
     if (series.m_nCFuncState != 1)
         return;
     const double dTolerance =
         AstigmatismTolerance(options.dEnergykV, options.dResolutionAng, options.dLimitPhase);
     series.EvaluateLifetime(dTolerance);
     if (options.bFit) {
-        series.FitModel(options.nSeed);
+        step("Model fit",
+             [&](const ProgressCallback& progress) { series.FitModel(options.nSeed, progress); });
         series.EvaluateModelLifetime(dTolerance);
     }
     series.m_dLimitPhase = options.dLimitPhase;

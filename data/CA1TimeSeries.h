@@ -43,7 +43,9 @@ public:
     void EvaluateCharFunction(std::int32_t nMinDiversity, const ProgressCallback& progress = {});
     // Without a seed the random restarts are seeded from the UTC clock; a
     // seed makes the fit reproducible (command-line runs, tests).
-    void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt);
+    // progress hears the share of the at most twenty minimisations done.
+    void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt,
+                  const ProgressCallback& progress = {});
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
     std::string GetLifetimeText() const;

@@ -58,7 +58,7 @@ ATTEMPT MinimizeFrom(CFitModule& module, const Params& from) {
 
 } // namespace
 
-void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
+void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
     if (m_nCFuncState < 1) {
         LogMessage("ERROR: Model fit aborted: No evaluated characteristic function data.");
         return;
@@ -195,6 +195,8 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
         if (done)
             break;
         first += count;
+        if (progress)
+            progress(static_cast<double>(first) / static_cast<double>(starts.size()));
     }
 
     std::copy(kept.begin(), kept.end(), module.m_pParams.get());

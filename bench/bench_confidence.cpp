@@ -1,0 +1,50 @@
+#include "data/CA1TimeSeries.h"
+#include "data/LogSimulator.h"
+#include "evaluation/AstigmatismTolerance.h"
+#include "evaluation/BootstrapConfidence.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A drifting random walk with measurement noise, evaluated as tessaric-cli
+// evaluates it by default.
+CA1TimeSeries EvaluatedWalk(std::int32_t count) {
+    SIMULATIONSETTINGS settings;
+    settings.nImages = count;
+    settings.dDi = 0.05;
+    settings.dDrift = 0.001;
+    settings.dNoise = 0.1;
+    settings.nSeed = 20210106;
+    CSimulationRandom random(settings.nSeed);
+    const std::vector<std::array<double, 2>> values = SimulateAstigmatism(settings, random);
+    CA1TimeSeries series;
+    for (std::size_t n = 0; n < values.size(); ++n)
+        series.m_Samples.push_back(
+            A1SAMPLE{static_cast<std::int32_t>(n + 1), values[n][0], values[n][1], 0.0, 0.0});
+    series.EvaluateCharFunction(10);
+    const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
+    series.EvaluateLifetime(tolerance);
+    series.FitModel(12345);
+    series.EvaluateModelLifetime(tolerance);
+    return series;
+}
+
+// B = 200 replicates, the default of --confidence, on every core.
+void Confidence200(benchmark::State& state) {
+    const CA1TimeSeries series = EvaluatedWalk(static_cast<std::int32_t>(state.range(0)));
+    CONFIDENCESETTINGS settings;
+    settings.nSeed = 1;
+    CONFIDENCERESULT result;
+    for (auto _ : state) {
+        result = EvaluateConfidence(series, settings);
+        benchmark::DoNotOptimize(result.intervals.data());
+    }
+    state.counters["failed"] = result.nFailed;
+    state.counters["lifetime_lo"] = result.intervals[kConfidenceModelLifetime].dLower;
+    state.counters["lifetime_hi"] = result.intervals[kConfidenceModelLifetime].dUpper;
+}
+BENCHMARK(Confidence200)->Arg(1000)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(Confidence200)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+} // namespace

@@ -16,12 +16,7 @@ CA1TimeSeries EvaluatedWalk(std::int32_t count) {
     settings.dDrift = 0.001;
     settings.dNoise = 0.1;
     settings.nSeed = 20210106;
-    CSimulationRandom random(settings.nSeed);
-    const std::vector<std::array<double, 2>> values = SimulateAstigmatism(settings, random);
-    CA1TimeSeries series;
-    for (std::size_t n = 0; n < values.size(); ++n)
-        series.m_Samples.push_back(
-            A1SAMPLE{static_cast<std::int32_t>(n + 1), values[n][0], values[n][1], 0.0, 0.0});
+    CA1TimeSeries series = SimulatedSeries(settings);
     series.EvaluateCharFunction(10);
     const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
     series.EvaluateLifetime(tolerance);

@@ -14,13 +14,7 @@ namespace {
 // A simulated recording, evaluated as tessaric-cli evaluates it by default
 // (300 keV, 1 A, 0.25 pi).
 CA1TimeSeries EvaluatedSimulation(const SIMULATIONSETTINGS& settings) {
-    CA1TimeSeries series;
-    CSimulationRandom random(settings.nSeed);
-    const std::vector<std::array<double, 2>> values = SimulateAstigmatism(settings, random);
-    for (std::size_t n = 0; n < values.size(); ++n)
-        series.m_Samples.push_back(
-            A1SAMPLE{static_cast<std::int32_t>(n + 1), values[n][0], values[n][1], 0.0, 0.0});
-    series.m_dPeriod = settings.dPeriod;
+    CA1TimeSeries series = SimulatedSeries(settings);
     series.EvaluateCharFunction(10);
     const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
     series.EvaluateLifetime(tolerance);

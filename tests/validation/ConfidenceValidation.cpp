@@ -72,12 +72,7 @@ int main(int argc, char** argv) {
         settings.dNoise = kNoise[(i / 9) % 2];
         settings.dDa = 0.0;
         settings.nSeed = 1000u + static_cast<unsigned>(i);
-        CSimulationRandom random(settings.nSeed);
-        const auto values = SimulateAstigmatism(settings, random);
-        CA1TimeSeries series;
-        for (std::size_t n = 0; n < values.size(); ++n)
-            series.m_Samples.push_back(
-                A1SAMPLE{static_cast<std::int32_t>(n + 1), values[n][0], values[n][1], 0.0, 0.0});
+        CA1TimeSeries series = SimulatedSeries(settings);
         series.EvaluateCharFunction(10);
         series.EvaluateLifetime(tolerance);
         series.FitModel(static_cast<std::uint32_t>(i + 1));

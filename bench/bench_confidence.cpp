@@ -1,7 +1,7 @@
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
-#include "evaluation/AstigmatismTolerance.h"
 #include "evaluation/BootstrapConfidence.h"
+#include "evaluation/SeriesEvaluation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,11 +17,7 @@ CA1TimeSeries EvaluatedWalk(std::int32_t count) {
     settings.dNoise = 0.1;
     settings.nSeed = 20210106;
     CA1TimeSeries series = SimulatedSeries(settings);
-    series.EvaluateCharFunction(10);
-    const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
-    series.EvaluateLifetime(tolerance);
-    series.FitModel(12345);
-    series.EvaluateModelLifetime(tolerance);
+    EvaluateSeries(series, EVALUATIONINPUTS{}, true, 12345);
     return series;
 }
 

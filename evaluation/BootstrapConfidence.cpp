@@ -32,6 +32,7 @@
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
 #include "evaluation/ProbabilityModel.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "infra/CNumber.h"
 
 #include <algorithm>
@@ -123,16 +124,10 @@ CA1TimeSeries DrawReplicate(const CA1TimeSeries& series, const REPLICATEPROCESS&
     return replicate;
 }
 
-// The evaluation of the recording, repeated on a replicate with the inputs
-// that the recording's evaluation stored.
-void EvaluateReplicate(CA1TimeSeries& replicate, const CA1TimeSeries& series,
-                       std::uint32_t nFitSeed) {
-    replicate.EvaluateCharFunction(series.m_nMinDiversity);
-    if (replicate.m_nCFuncState != 1)
-        return;
-    replicate.EvaluateLifetime(series.m_dTolerance);
-    replicate.FitModel(nFitSeed);
-    replicate.EvaluateModelLifetime(series.m_dTolerance);
+// The inputs that the recording's evaluation stored in it: every replicate
+// is evaluated with them.
+EVALUATIONINPUTS StoredInputs(const CA1TimeSeries& series) {
+    return {series.m_nMinDiversity, series.m_dElEnergy, series.m_dTargetRes, series.m_dLimitPhase};
 }
 
 CONFIDENCEREPLICATE RunReplicate(const CA1TimeSeries& series, const REPLICATEPROCESS& process,
@@ -141,9 +136,10 @@ CONFIDENCEREPLICATE RunReplicate(const CA1TimeSeries& series, const REPLICATEPRO
     try {
         CA1TimeSeries replicate =
             DrawReplicate(series, process, MixSeed(nSeed, index, kSeriesStream));
-        EvaluateReplicate(replicate, series,
-                          static_cast<std::uint32_t>(MixSeed(nSeed, index, kFitStream)));
-        if (replicate.m_nCFuncState != 1 || replicate.m_nModelState != 1)
+        const bool bFit = true;
+        EvaluateSeries(replicate, StoredInputs(series), bFit,
+                       static_cast<std::uint32_t>(MixSeed(nSeed, index, kFitStream)));
+        if (!replicate.HasModel())
             return result;
         result.values = SeriesConfidenceValues(replicate);
         // A parameter that is not a number leaves nothing to count on; an
@@ -227,7 +223,7 @@ CONFIDENCERESULT EvaluateConfidence(const CA1TimeSeries& series,
                                     const CONFIDENCESETTINGS& settings) {
     CONFIDENCERESULT result;
     result.nSeed = settings.nSeed;
-    if (series.m_nCFuncState != 1 || series.m_nModelState != 1 || series.m_Samples.empty()) {
+    if (!series.HasModel() || series.m_Samples.empty()) {
         series.LogMessage("ERROR: Confidence intervals need an evaluated characteristic function "
                           "and a fitted model.");
         return result;

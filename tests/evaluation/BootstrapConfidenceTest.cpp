@@ -1,7 +1,7 @@
 #include "evaluation/BootstrapConfidence.h"
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
-#include "evaluation/AstigmatismTolerance.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +15,7 @@ namespace {
 // (300 keV, 1 A, 0.25 pi).
 CA1TimeSeries EvaluatedSimulation(const SIMULATIONSETTINGS& settings) {
     CA1TimeSeries series = SimulatedSeries(settings);
-    series.EvaluateCharFunction(10);
-    const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
-    series.EvaluateLifetime(tolerance);
-    series.FitModel(7);
-    series.EvaluateModelLifetime(tolerance);
+    EvaluateSeries(series, EVALUATIONINPUTS{}, true, 7);
     return series;
 }
 

@@ -8,6 +8,7 @@
 #include "data/LogSimulator.h"
 #include "evaluation/AstigmatismTolerance.h"
 #include "evaluation/BootstrapConfidence.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "infra/CNumber.h"
 
 #include <cmath>
@@ -59,7 +60,9 @@ int main(int argc, char** argv) {
     const double kDi[] = {0.03, 0.05, 0.08};
     const double kDrift[] = {0.0005, 0.001, 0.002};
     const double kNoise[] = {0.05, 0.1};
-    const double tolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
+    const EVALUATIONINPUTS defaults;
+    const double tolerance =
+        AstigmatismTolerance(defaults.dEnergykV, defaults.dResolutionAng, defaults.dLimitPhase);
 
     COVERAGE lifetime, di, drift;
     int failedReplicates = 0;
@@ -73,11 +76,8 @@ int main(int argc, char** argv) {
         settings.dDa = 0.0;
         settings.nSeed = 1000u + static_cast<unsigned>(i);
         CA1TimeSeries series = SimulatedSeries(settings);
-        series.EvaluateCharFunction(10);
-        series.EvaluateLifetime(tolerance);
-        series.FitModel(static_cast<std::uint32_t>(i + 1));
-        series.EvaluateModelLifetime(tolerance);
-        if (series.m_nModelState != 1) {
+        if (!EvaluateSeries(series, defaults, true, static_cast<std::uint32_t>(i + 1)) ||
+            !series.HasModel()) {
             ++unfitted;
             continue;
         }

@@ -76,9 +76,14 @@ bool BuildProcess(const CA1TimeSeries& series, REPLICATEPROCESS& process, std::s
     const std::vector<A1SAMPLE>& samples = series.m_Samples;
     const std::int64_t first = samples.front().nImage;
     const std::int64_t span = std::int64_t{samples.back().nImage} - first + 1;
-    // Each image of the span is simulated, the recorded ones are kept; a
-    // span beyond the simulator's limit is no recording but broken numbers.
-    if (span < static_cast<std::int64_t>(samples.size()) || span > kMaxSimulatedImages) {
+    // Each image of the span is simulated and the recorded ones are kept,
+    // which needs ascending numbers; a span beyond the simulator's limit is
+    // no recording but broken numbers.
+    const bool bAscending = std::adjacent_find(samples.begin(), samples.end(),
+                                               [](const A1SAMPLE& a, const A1SAMPLE& b) {
+                                                   return a.nImage >= b.nImage;
+                                               }) == samples.end();
+    if (!bAscending || span > kMaxSimulatedImages) {
         problem = "the image numbers do not form one ascending recording";
         return false;
     }

@@ -51,9 +51,11 @@ bool SameBits(const CONFIDENCERESULT& a, const CONFIDENCERESULT& b) {
 
 } // namespace
 
+// The recording has a gap (image 101 missing), which every replicate keeps.
 TEST(BootstrapConfidence, SameSeedSameBitsWhateverTheThreads) {
-    const CA1TimeSeries series = EvaluatedSimulation(Walk(0.05, 0.002, 0.1));
-    ASSERT_EQ(series.m_nModelState, 1);
+    CA1TimeSeries series = SimulatedSeries(Walk(0.05, 0.002, 0.1));
+    series.m_Samples.erase(series.m_Samples.begin() + 100);
+    ASSERT_TRUE(EvaluateSeries(series, EVALUATIONINPUTS{}, true, 7) && series.HasModel());
     std::int32_t lastProgress = 0;
     CONFIDENCESETTINGS settings;
     settings.nReplicates = 12;
@@ -118,6 +120,12 @@ TEST(BootstrapConfidence, FailedReplicatesAreCountedNotHidden) {
     EXPECT_TRUE(std::isnan(result.intervals[kConfidenceDi].dLower));
     EXPECT_EQ(log.Lines().back(), "- 4 replicates evaluated, 4 of them without a result.");
 
+    // Image numbers out of order cannot be resampled; without a model there
+    // is nothing to resample from.
+    series.m_Samples[5].nImage = 1;
+    EXPECT_FALSE(Confidence(series, 4, 2).bValid);
+    EXPECT_EQ(log.Lines().back(), "ERROR: Confidence intervals cannot be computed: the image "
+                                  "numbers do not form one ascending recording.");
     series.m_nModelState = 0;
     EXPECT_FALSE(Confidence(series, 4, 2).bValid);
 }

@@ -8,7 +8,7 @@ PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
 PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build test run bench validate format clean
 
 all: build
 
@@ -44,6 +44,10 @@ bench: build
 	  "$$b" --benchmark_out="$$b.json" --benchmark_out_format=json; done
 	@# the NumPy peer on the same series, in the same run, for the ratio
 	$(PYTHON) bench/numpy_peer.py --cpp-json $(BUILD_DIR)/bench/bench_evaluation.json
+
+# Coverage of the confidence intervals on simulated series (minutes).
+validate: build
+	$(BUILD_DIR)/tests/validate_confidence
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

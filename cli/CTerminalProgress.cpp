@@ -17,16 +17,18 @@ double SteadySeconds() {
 CTerminalProgress::CTerminalProgress(std::FILE* pOut, Clock clock)
     : m_pOut(pOut), m_Clock(clock ? std::move(clock) : Clock(&SteadySeconds)) {}
 
-ProgressCallback CTerminalProgress::Start(const std::string& label) {
-    Finish();
-    m_strLabel = label;
-    m_dStart = m_Clock();
-    m_bActive = true;
-    return [this](double dDone) { Show(dDone); };
+ProgressCallback CTerminalProgress::Track(const std::string& label) {
+    return [this, label](double dDone) { Show(label, dDone); };
 }
 
-void CTerminalProgress::Show(double dDone) {
-    if (!m_bActive || m_Clock() - m_dStart < kShowAfterSeconds)
+void CTerminalProgress::Show(const std::string& label, double dDone) {
+    if (!m_bActive || label != m_strLabel) {
+        Wipe();
+        m_strLabel = label;
+        m_dStart = m_Clock();
+        m_bActive = true;
+    }
+    if (m_Clock() - m_dStart < kShowAfterSeconds)
         return;
     const int percent = static_cast<int>(std::floor(std::fmin(std::fmax(dDone, 0.0), 1.0) * 100.0));
     // the terminal is written only when the figure changes

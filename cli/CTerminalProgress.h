@@ -19,16 +19,19 @@ public:
 
     explicit CTerminalProgress(std::FILE* pOut, Clock clock = {});
 
-    // A callback for the core's next long computation; the clock starts now.
-    ProgressCallback Start(const std::string& label);
+    // A callback for one long step of the core. The step's line and its
+    // clock start with its first report (the core reports 0 when a step
+    // starts), which also wipes the line of another step.
+    ProgressCallback Track(const std::string& label);
     // Wipes the line if it is shown, so that other text can take its place;
     // the next report of the computation draws it again.
     void Wipe();
-    // Wipes the line; the computation's callback shows nothing more.
+    // Wipes the line at the end of the evaluation; the next report of any
+    // step starts its clock afresh.
     void Finish();
 
 private:
-    void Show(double dDone);
+    void Show(const std::string& label, double dDone);
 
     std::FILE* m_pOut;
     Clock m_Clock;

@@ -13,9 +13,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <vector>
-
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -59,10 +58,11 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // A progress line belongs on a person's terminal only: not into a file or
-    // a pipe that stderr may lead to, and not after --quiet.
+    // A progress line only helps someone watching; in a pipe or a log file
+    // it would be clutter.
+    const bool bShowProgress = !options.bQuiet && ::isatty(STDERR_FILENO) == 1;
     std::optional<CTerminalProgress> progress;
-    if (!options.bQuiet && ::isatty(::fileno(stderr)))
+    if (bShowProgress)
         progress.emplace(stderr);
     CTerminalProgress* pProgress = progress ? &*progress : nullptr;
 
@@ -91,5 +91,7 @@ int main(int argc, char** argv) {
         // reports and files keep their point.
         std::setlocale(LC_NUMERIC, "C");
     }
-    return RunEvaluate(options.evaluate, log, stdout, pProgress);
+    EVALUATEOPTIONS evaluate = options.evaluate;
+    evaluate.bShowProgress = bShowProgress;
+    return RunEvaluate(evaluate, log, stdout, pProgress);
 }

@@ -80,6 +80,8 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     // The records are built aside first, so that a series whose gaps leave
     // too few distances keeps its earlier evaluation, as a short one does.
     std::vector<A1SAMPLE> records;
+    if (progress)
+        progress(0.0);
     try {
         records = ComputePairStatistics(m_Samples, kmax, progress);
     } catch (const std::bad_alloc&) {

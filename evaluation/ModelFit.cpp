@@ -59,7 +59,7 @@ ATTEMPT MinimizeFrom(CFitModule& module, const Params& from) {
 } // namespace
 
 void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
-    if (m_nCFuncState < 1) {
+    if (!HasCharFunction()) {
         LogMessage("ERROR: Model fit aborted: No evaluated characteristic function data.");
         return;
     }
@@ -155,6 +155,8 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     const bool paired = std::thread::hardware_concurrency() >= 2 && setUp(partner);
     std::size_t attempts = 0;
     int improvements = 0;
+    if (progress)
+        progress(0.0);
     for (std::size_t first = 0; first < starts.size();) {
         std::array<ATTEMPT, 2> results;
         std::size_t count = 1;

@@ -3,6 +3,17 @@
 #include "evaluation/PairSumKernels.h"
 #include "evaluation/StabilityModelTerms.h"
 
+// Every form below takes its terms from StabilityModelTerms.h, so the fit,
+// the lifetime search, the probability model and the diagrams agree on one
+// value to the bit.
+double ModelSqrDiffusion(const ModelParameters& params, double k) {
+    return stabilityterms::SqrDiffusion(params.data(), stabilityterms::Decay(k, params[2]));
+}
+
+double ModelFunction(const ModelParameters& params, double k) {
+    return stabilityterms::Value(k, params.data(), stabilityterms::Decay(k, params[2]));
+}
+
 double StabilityModelValue(const double* pK, const std::int32_t* /*pnParams*/,
                            const double* pParams) {
     return stabilityterms::Value(*pK, pParams, stabilityterms::Decay(*pK, pParams[2]));

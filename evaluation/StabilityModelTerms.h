@@ -14,12 +14,21 @@
 
 namespace stabilityterms {
 
+// Without a correlation time (tc <= 0) the decaying walk is gone for every
+// k > 0, the limit tc -> 0+.
 static inline double Decay(double k, double tc) {
-    return ModelExp(-k / tc);
+    return tc > 0.0 ? ModelExp(-k / tc) : 0.0;
+}
+
+// Without Da the decaying walk is absent whatever the decay is (0 * inf
+// would not be a number).
+static inline double SqrDiffusion(const double* p, double decay) {
+    const double decaying = p[1] == 0.0 ? 0.0 : p[1] * p[1] * decay;
+    return p[0] * p[0] + decaying;
 }
 
 static inline double Value(double k, const double* p, double decay) {
-    return p[3] * p[3] * k * k + 2.0 * k * (p[0] * p[0] + p[1] * p[1] * decay);
+    return p[3] * p[3] * k * k + 2.0 * k * SqrDiffusion(p, decay);
 }
 
 static inline void Gradient(double k, const double* p, double decay, double& dDi, double& dDa,

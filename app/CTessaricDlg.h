@@ -69,6 +69,10 @@ public:
     // with the reader its content calls for.
     void OpenFiles(const std::vector<std::string>& paths);
 
+    // The six pages in the order Log Text, Summary, A22-time,
+    // characteristic function, fitted model, probability plot.
+    std::array<CTessaricPage*, 6> Pages() const;
+
     // The window's commands; the menu and the accelerators run them.
     CCommandRouter& Commands() { return m_Commands; }
     QAction* CommandAction(int nCommand) const;
@@ -122,7 +126,6 @@ private:
     void OnOK();
     void OnCancel();
     void ShutDown(ProgramExit exit);
-    std::array<CTessaricPage*, 6> Pages() const;
     CTessaricPage* PageForTab(std::int32_t nPage, const CA1TimeSeries& series) const;
     QRect TabDisplayRect() const;
     // Reads one log with the reader of `nImportType` and shows the result.

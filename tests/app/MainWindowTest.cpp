@@ -89,6 +89,11 @@ TEST(MainWindow, ImportingTheFirstSeriesShowsItsA22TimePage) {
     EXPECT_EQ(t.VisiblePage(), w.m_pA1TimePage);
     EXPECT_EQ(w.m_pA1TimePage->m_pSeries, &w.m_SeriesList[0]);
 
+    // a zero duration prints what the C format makes of the quotient
+    w.m_SeriesList[0].m_nStopTime = w.m_SeriesList[0].m_nStartTime;
+    w.RefreshSeriesList();
+    EXPECT_EQ(w.m_cbSeries->itemText(0).toStdString(), "#001: 3 samples, 0 s (inf Hz)");
+
     // cancelled dialog and a file that cannot be opened change nothing
     QTest::mouseClick(w.m_btImport, Qt::LeftButton);
     t.Import("no_such_file.log");

@@ -121,6 +121,9 @@ TEST(MainWindow, DeleteMakesThePreviousSeriesCurrent) {
     // no page keeps a series that left the list
     for (CTessaricPage* page : w.Pages())
         EXPECT_TRUE(page->m_pSeries == nullptr || page->m_pSeries == &w.m_SeriesList[0]);
+    // a command's page gets the current series first
+    w.HandCurrentSeriesTo(*w.m_pCFuncPage);
+    EXPECT_EQ(w.m_pCFuncPage->m_pSeries, &w.m_SeriesList[0]);
 }
 
 TEST(MainWindow, DeleteAllAsksFirst) {

@@ -10,6 +10,14 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
     return AstigmatismTolerance(inputs.dEnergykV, inputs.dResolutionAng, inputs.dLimitPhase);
 }
 
+bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
+                          std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
+    series.FitModel(nSeed, progress);
+    series.EvaluateModelLifetime(dTolerance);
+    StoreEvaluationInputs(series, inputs);
+    return series.HasModel();
+}
+
 } // namespace
 
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
@@ -36,10 +44,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                          std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
-    series.FitModel(nSeed, progress.fit);
-    series.EvaluateModelLifetime(dTolerance);
-    StoreEvaluationInputs(series, inputs);
-    return series.HasModel();
+    return FitWithModelLifetime(series, inputs, dTolerance, nSeed, progress.fit);
 }
 
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
@@ -53,7 +58,9 @@ bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool 
                     std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
     if (!EvaluateCharFunctionAndLifetime(series, inputs, progress))
         return false;
+    // The direct lifetime for this tolerance was just evaluated; evaluating
+    // it again before the fit would only repeat its log records.
     if (bFit)
-        FitModelAndLifetime(series, inputs, nSeed, progress);
+        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed, progress.fit);
     return true;
 }

@@ -63,6 +63,11 @@ public:
     double EvaluateModelLifetime(double dTolerance);
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
+    // The first lines of the characteristic function and fitted model pages
+    // (evaluation/ResultLines.cpp): the function's size, time span and
+    // measurement error; the model parameters with tc in seconds.
+    std::string GetCFuncInfoText() const;
+    std::string GetModelParameterText() const;
     double GetProbabilityLifetime(double dTolerance, double dProbability) const;
     double GetRandomWalkProbabilityLifetime(double dTolerance, double dProbability) const;
     double GetRandomWalkLifetime(double dTolerance) const;

@@ -1,14 +1,12 @@
 #include "cli/CliCommands.h"
 
-#include "data/C1A1LogReader.h"
 #include "data/CA1SeriesList.h"
+#include "data/LogFormat.h"
 #include "data/LogImport.h"
-#include "data/ORVEXLogReader.h"
 #include "diagram/DiagramImage.h"
-#include "evaluation/AstigmatismTolerance.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
-#include "infra/CTextFile.h"
 #include "report/StabilityReport.h"
 
 #include <algorithm>
@@ -50,49 +48,25 @@ const SERIESOUTPUT kSeriesOutputs[] = {
      [](CA1TimeSeries& s, const std::string& p) { return s.ExportProbData(p); }},
 };
 
-bool HasCharFunction(const CA1TimeSeries& series) {
-    return series.m_nCFuncState == 1 && !series.m_CFuncData.empty();
-}
-
-bool HoldsORVEXHeader(const std::string& path) {
-    CTextFileReader reader;
-    if (!reader.Open(path))
-        return false;
-    std::string line;
-    while (reader.ReadLine(line))
-        if (IsORVEXHeaderLine(line))
-            return true;
-    return false;
-}
-
 int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile& log,
               CA1SeriesList& list) {
-    const std::int32_t nMirrorY = options.bMirrorY ? -1 : 1;
-    const bool bORVEX = options.format == LogFormatChoice::ORVEX ||
-                        (options.format == LogFormatChoice::Auto && HoldsORVEXHeader(path));
-    if (bORVEX)
-        return ImportORVEXLog(path, log, nMirrorY, options.dRotationDeg, list);
-    return ImportC1A1Log(path, log, nMirrorY, options.dRotationDeg, list);
+    std::int32_t nImportType = kImportTypeC1A1;
+    switch (options.format) {
+    case LogFormatChoice::Auto:
+        nImportType = DetectImportType(path);
+        break;
+    case LogFormatChoice::C1A1:
+        break;
+    case LogFormatChoice::ORVEX:
+        nImportType = kImportTypeORVEX;
+        break;
+    }
+    return ImportLogOfType(nImportType, path, log, options.bMirrorY ? -1 : 1, options.dRotationDeg,
+                           list);
 }
 
-// The evaluation the window runs on a series, in the order of its triggers:
-// characteristic function, tolerance with the direct lifetime, then the fit
-// with the model lifetime. The three tolerance inputs are stored so that the
-// report shows what gave the tolerance.
-void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options) {
-    series.EvaluateCharFunction(options.nMinDiversity);
-    if (series.m_nCFuncState != 1)
-        return;
-    const double dTolerance =
-        AstigmatismTolerance(options.dEnergykV, options.dResolutionAng, options.dLimitPhase);
-    series.EvaluateLifetime(dTolerance);
-    if (options.bFit) {
-        series.FitModel(options.nSeed);
-        series.EvaluateModelLifetime(dTolerance);
-    }
-    series.m_dLimitPhase = options.dLimitPhase;
-    series.m_dElEnergy = options.dEnergykV;
-    series.m_dTargetRes = options.dResolutionAng;
+EVALUATIONINPUTS InputsOf(const EVALUATEOPTIONS& options) {
+    return {options.nMinDiversity, options.dEnergykV, options.dResolutionAng, options.dLimitPhase};
 }
 
 std::string SeriesLabel(const std::string& path, std::size_t number) {
@@ -115,8 +89,8 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
 // file that should exist could not be written.
 bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::size_t number,
                         const std::string& outStem, const EVALUATEOPTIONS& options) {
-    const bool bCFunc = HasCharFunction(series);
-    const bool bModel = bCFunc && series.m_nModelState == 1;
+    const bool bCFunc = series.HasCharFunction();
+    const bool bModel = series.HasModel();
     if (!bCFunc)
         series.LogMessage(SeriesLabel(path, number) +
                           " has no characteristic function: its report, characteristic "
@@ -214,8 +188,7 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
             CA1TimeSeries& series = list[index];
             const std::size_t number = index + 1;
             series.m_pLog = &log;
-            EvaluateSeries(series, options);
-            if (HasCharFunction(series))
+            if (EvaluateSeries(series, InputsOf(options), options.bFit, options.nSeed))
                 bEvaluated = true;
             else
                 log.WriteLine("ERROR: " + SeriesLabel(path, number) +

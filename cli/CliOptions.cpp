@@ -68,14 +68,6 @@ std::string NeedBetween(double& target, const std::string& value, double minimum
     return {};
 }
 
-// The range that the program's settings dialog enforces for the phase limit.
-constexpr double kMinLimitPhase = 0.001;
-constexpr double kMaxLimitPhase = 1000.0;
-// The range that the program's settings dialog enforces for the minimum
-// diversity; below 5 the longest distances rest on a handful of pairs.
-constexpr std::int64_t kMinMinDiversity = 5;
-constexpr std::int64_t kMaxMinDiversity = 50000;
-
 template <class Int>
 std::string NeedInteger(Int& target, const std::string& value, std::int64_t minimum,
                         std::int64_t maximum) {
@@ -125,7 +117,7 @@ const OPTIONDEF kEvaluateOptions[] = {
      }},
     {"--min-diversity", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedInteger(o.evaluate.nMinDiversity, v, kMinMinDiversity, kMaxMinDiversity);
+         return NeedInteger(o.evaluate.nMinDiversity, v, kMinDiversityLowest, kMinDiversityHighest);
      }},
     {"--energy", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dEnergykV, v); }},
@@ -135,7 +127,7 @@ const OPTIONDEF kEvaluateOptions[] = {
      }},
     {"--phase", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedBetween(o.evaluate.dLimitPhase, v, kMinLimitPhase, kMaxLimitPhase);
+         return NeedBetween(o.evaluate.dLimitPhase, v, kLimitPhaseLowest, kLimitPhaseHighest);
      }},
     {"--no-fit", false,
      [](CLIOPTIONS& o, const std::string&) {

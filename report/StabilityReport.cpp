@@ -66,10 +66,6 @@ double MaxExtractedTimespan(const CA1TimeSeries& series) {
     return series.m_CFuncData.back().nImage * series.m_dPeriod;
 }
 
-bool HasReportData(const CA1TimeSeries& series) {
-    return series.m_nCFuncState > 0 && !series.m_CFuncData.empty();
-}
-
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
     // When the model search gave up, the stored model lifetime is where it
     // stopped: the lifetime lies beyond it.
@@ -146,11 +142,11 @@ std::string BuildStabilityReport(const CA1TimeSeries& series) {
     CReportText report;
     // Without records there is no extracted timespan to report on; the
     // headline then says that no evaluation is present.
-    if (!HasReportData(series))
+    if (!series.HasCharFunction())
         return report.Take();
 
     const double tmaxCF = MaxExtractedTimespan(series);
-    const bool bModel = series.m_nModelState > 0;
+    const bool bModel = series.HasModel();
 
     report.Heading(kRule);
     report.Heading(std::string("\r\n  ") + kTessaricProgramName + " v" + kTessaricVersionText +
@@ -170,9 +166,9 @@ std::string BuildStabilityReport(const CA1TimeSeries& series) {
 }
 
 std::string GetReportHeadline(const CA1TimeSeries& series) {
-    if (!HasReportData(series))
+    if (!series.HasCharFunction())
         return "No evaluation data present.";
-    if (series.m_nModelState < 1)
+    if (!series.HasModel())
         return "Results of the direct evaluation method.";
     return "Results of the model-based evaluation method.";
 }

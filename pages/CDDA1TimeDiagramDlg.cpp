@@ -62,8 +62,7 @@ void CDDA1TimeDiagramDlg::Create() {
     auto* charactFunction = findChild<QPushButton*>(ControlName(IDC_CHARACT_FUNCTION));
     charactFunction->setEnabled(true);
     connect(reextract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
-    connect(charactFunction, &QPushButton::clicked, this,
-            &CDDA1TimeDiagramDlg::OnCharactFunction);
+    connect(charactFunction, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharactFunction);
     // Only a choice of the user's counts; filling the list does not.
     connect(m_pDisplay, qOverload<int>(&QComboBox::activated), this,
             &CDDA1TimeDiagramDlg::OnDisplayChange);

@@ -18,9 +18,7 @@ class CDDA1TimeDiagramDlg : public CDiagramPage {
 public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
 
-    // The window's part of creating the page: the controls, filled from the
-    // members, and the diagram window.
-    void Create();
+    void Create() override;
     QSize TemplateSize() const override { return {465, 260}; }
 
     void ShowSeries(CA1TimeSeries* series) override;

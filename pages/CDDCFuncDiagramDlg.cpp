@@ -12,7 +12,7 @@ namespace {
 
 constexpr int IDC_FIT_MODEL = 1024;
 
-const STABILITYCHECKLAYOUT kLayout{"Charact. function", 1020, 1021, 1022, 1023, 52,
+const STABILITYCHECKLAYOUT kLayout{"Charact. function",       1020, 1021, 1022, 1023, 52,
                                    "Characteristic Function", 5002};
 
 } // namespace

@@ -6,7 +6,7 @@ namespace {
 
 // Both instances share the diagram window's name and id.
 const STABILITYCHECKLAYOUT kLayout{"Model parameters", 1025, 1026, 1027, 1028, 51,
-                                   "Model Function", 5003};
+                                   "Model Function",   5003};
 
 } // namespace
 

@@ -10,7 +10,6 @@ class CDDModelDiagramDlg : public CStabilityCheckPage {
 public:
     explicit CDDModelDiagramDlg(QWidget* parent = nullptr);
 
-
 protected:
     void FillLines(const CA1TimeSeries& series) override;
     std::string StabilityText(const CA1TimeSeries& series) const override;

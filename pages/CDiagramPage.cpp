@@ -47,7 +47,6 @@ const DATASETEXPORT& DataSetOf(std::int32_t nDiagramType) {
     }
 }
 
-
 struct MENUITEM {
     const char* pszText;
     void (CDiagramPage::*handler)();
@@ -72,7 +71,8 @@ const CDiagramPage::DATAFILEKIND CDiagramPage::kTableFile{
     "Text Data Table  (*.txt)|*.txt|All Files  (*.*)|*.*||", "txt",
     "ERROR: Failed to save data table."};
 const CDiagramPage::DATAFILEKIND CDiagramPage::kBinaryFile{
-    "Binary Data  (*.dat)|*.dat|All Files  (*.*)|*.*||", "dat", "ERROR: Failed to save binary data."};
+    "Binary Data  (*.dat)|*.dat|All Files  (*.*)|*.*||", "dat",
+    "ERROR: Failed to save binary data."};
 
 CDiagramPage::CDiagramPage(QWidget* parent) : CTessaricPage(parent), m_wndDiagram(this) {
     m_pContextMenu = new QMenu(QStringLiteral("Context Menu"), this);

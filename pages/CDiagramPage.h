@@ -27,6 +27,10 @@ public:
     explicit CDiagramPage(QWidget* parent = nullptr);
     ~CDiagramPage() override;
 
+    // The window's part of creating the page: its controls, filled from the
+    // members, and the diagram window.
+    virtual void Create() = 0;
+
     void OnExportImage();
     void OnExportDataTable();
     void OnExportBinaryData();

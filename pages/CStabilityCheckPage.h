@@ -28,9 +28,7 @@ class CStabilityCheckPage : public CDiagramPage {
 public:
     CStabilityCheckPage(const STABILITYCHECKLAYOUT& layout, QWidget* parent);
 
-    // The window's part of creating the page: the edit texts from the
-    // parameters, the controls filled from the members, the diagram window.
-    void Create();
+    void Create() override;
     QSize TemplateSize() const override { return {464, 260}; }
 
     void ShowSeries(CA1TimeSeries* series) override;

@@ -20,7 +20,6 @@ CA1TimeSeries DiagonalSeries(double rotationDeg) {
     return series;
 }
 
-
 class A22TimePage : public PageTest {
 protected:
     CDDA1TimeDiagramDlg page;

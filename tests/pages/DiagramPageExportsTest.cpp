@@ -2,6 +2,7 @@
 #include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDModelDiagramDlg.h"
 
+#include "diagram/DiagramImage.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "pages/PageTestSupport.h"
 
@@ -15,16 +16,17 @@ namespace {
 const std::string kExample = std::string(TESSARIC_FIXTURE_DIR) + "/../../examples/c1a1_example.log";
 
 // What tessaric-cli --out writes for the example's first series with the
-// same seed as the window's evaluation below.
-std::string RunCliOut(const TempDir& dir) {
+// same seed as the window's evaluation below, its diagrams at `size`.
+std::string RunCliOut(const TempDir& dir, QSize size) {
     const char* cli = std::getenv("TESSARIC_CLI");
     if (!cli) {
         ADD_FAILURE() << "TESSARIC_CLI is not set; run the test through ctest";
         return {};
     }
     const std::string out = dir.File("cli");
-    const std::string command = std::string(cli) + " evaluate --quiet --seed 1 --series 1 --out '" +
-                                out + "' '" + kExample + "' > /dev/null";
+    const std::string command = std::string(cli) + " evaluate --quiet --seed 1 --series 1 --size " +
+                                std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                                " --out '" + out + "' '" + kExample + "' > /dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return out + "/c1a1_example-s001-";
 }
@@ -45,7 +47,6 @@ protected:
 
 TEST_F(DiagramPageExports, EveryExportOfEveryPageMatchesTheCommandLineFiles) {
     TempDir dir;
-    const std::string cliStem = RunCliOut(dir);
     CDDA1TimeDiagramDlg timePage;
     CDDCFuncDiagramDlg cfuncPage;
     CDDModelDiagramDlg modelPage;
@@ -68,9 +69,13 @@ TEST_F(DiagramPageExports, EveryExportOfEveryPageMatchesTheCommandLineFiles) {
         {&probPage, "prob", "Probability data table saved to file [",
          "Binary probability data saved to file [", "prob"},
     };
+    for (const CASE& c : cases)
+        Attach(*c.page);
+    // The diagram's size follows the dialog font; the command line draws at
+    // the size it is given.
+    const std::string cliStem = RunCliOut(dir, timePage.m_wndDiagram.Bitmap().size());
     CA1TimeSeries& series = EvaluatedSeries();
     for (const CASE& c : cases) {
-        Attach(*c.page);
         c.page->ShowSeries(&series);
         const std::string stem = dir.File(c.kind);
         AnswerSave(stem + ".txt");
@@ -85,14 +90,11 @@ TEST_F(DiagramPageExports, EveryExportOfEveryPageMatchesTheCommandLineFiles) {
         EXPECT_TRUE(capture.Has(c.binarySaved + stem + ".dat]."));
         EXPECT_TRUE(capture.Has("Diagram image saved to file [" + stem + ".png]."));
         const QImage image(QString::fromStdString(stem + ".png"));
-        EXPECT_EQ(image.size(), c.page->m_wndDiagram.Bitmap().size());
-        // The window's diagram has the command line's default size when the
-        // dialog font has the standard metrics; then the pictures agree.
         const QImage cliImage(QString::fromStdString(cliStem + c.imageSuffix + ".png"));
-        if (image.size() == cliImage.size())
-            EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
-                      cliImage.convertToFormat(QImage::Format_RGB32))
-                << c.kind;
+        EXPECT_EQ(image.size(), c.page->m_wndDiagram.Bitmap().size());
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+                  cliImage.convertToFormat(QImage::Format_RGB32))
+            << c.kind;
     }
     ASSERT_EQ(host.dialogs.saveRequests.size(), 12u);
     const FILEDIALOGREQUEST& table = host.dialogs.saveRequests[0];
@@ -132,7 +134,8 @@ TEST_F(DiagramPageExports, FailedCancelledOrUnreadyExportsSayWhyAndKeepWhatWasTh
     capture.Clear();
     AnswerSave(dir.File("picture.xyz"));
     page.OnExportImage();
-    EXPECT_EQ(capture.Lines(), std::vector<std::string>{"ERROR: Failed to save the diagram image."});
+    EXPECT_EQ(capture.Lines(),
+              std::vector<std::string>{"ERROR: Failed to save the diagram image."});
 
     // Cancelled: nothing said; hidden: not even asked.
     capture.Clear();

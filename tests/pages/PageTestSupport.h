@@ -31,7 +31,8 @@ public:
 // created and shown as the window does.
 class PageTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApplication(); }
+    // Before the derived fixtures construct their pages.
+    PageTest() { EnsureApplication(); }
 
     template <typename Page> void Attach(Page& page, bool bWithParameters = true) {
         page.m_pLog = &capture.log;

@@ -2,8 +2,9 @@
 
 #include "data/CA1TimeSeries.h"
 #include "evaluation/SeriesEvaluation.h"
+#include "infra/CMainParameters.h"
 #include "infra/CNumber.h"
-#include "pages/CWaitCursor.h"
+#include "pages/CLongCommand.h"
 #include "pages/IPageHost.h"
 #include "pages/IUserDialogs.h"
 #include "pages/PageControls.h"
@@ -69,8 +70,13 @@ void CDDA1TimeDiagramDlg::Create() {
 }
 
 void CDDA1TimeDiagramDlg::SetDisplay(std::int32_t nDisplay) {
-    m_nDisplay = nDisplay;
-    m_wndDiagram.Style().m_nType = nDisplay + 1;
+    m_nDisplay = nDisplay == 1 ? 1 : 0;
+    m_wndDiagram.Style().m_nType = m_nDisplay + 1;
+}
+
+void CDDA1TimeDiagramDlg::StoreDisplayChoice(CMainParameters& params) {
+    params.DataDisplayType = DiagramType() - 1;
+    m_nDisplay = params.DataDisplayType;
 }
 
 bool CDDA1TimeDiagramDlg::TakeControls() {
@@ -127,7 +133,7 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
     if (!TakeControls())
         return;
     if (m_pSeries) {
-        CWaitCursor wait;
+        CLongCommand busy(m_pHost);
         m_pSeries->m_pLog = m_pLog;
         m_pSeries->Reextract(m_bMirrorY ? -1 : 1, m_dRotation);
         if (m_pHost)
@@ -150,7 +156,7 @@ void CDDA1TimeDiagramDlg::OnDisplayChange() {
 void CDDA1TimeDiagramDlg::OnCharactFunction() {
     TakeControls();
     if (m_pSeries && m_pMainParams) {
-        CWaitCursor wait;
+        CLongCommand busy(m_pHost);
         m_pSeries->m_pLog = m_pLog;
         if (EvaluateCharFunctionAndLifetime(*m_pSeries, EvaluationInputsFrom(*m_pMainParams))) {
             m_pSeries->m_nPage = 2;

@@ -23,8 +23,10 @@ public:
 
     void ShowSeries(CA1TimeSeries* series) override;
 
-    // Display 0 "A22-Time" (diagram type 1) or 1 "A22 (2D)" (type 2).
+    // Display 0 "A22-Time" (diagram type 1) or 1 "A22 (2D)" (type 2); any
+    // other value, say from an edited "Setup.prm", is taken as 0.
     void SetDisplay(std::int32_t nDisplay);
+    void StoreDisplayChoice(CMainParameters& params) override;
     std::int32_t DiagramType() const { return m_wndDiagram.Style().m_nType; }
 
     void OnReExtract();

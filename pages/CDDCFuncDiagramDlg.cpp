@@ -2,7 +2,7 @@
 
 #include "data/CA1TimeSeries.h"
 #include "evaluation/SeriesEvaluation.h"
-#include "pages/CWaitCursor.h"
+#include "pages/CLongCommand.h"
 #include "pages/IPageHost.h"
 #include "pages/PageControls.h"
 
@@ -44,7 +44,7 @@ void CDDCFuncDiagramDlg::OnFitModel() {
     if (m_pSeries) {
         m_pSeries->m_pLog = m_pLog;
         if (ApplyEnergyTexts()) {
-            CWaitCursor wait;
+            CLongCommand busy(m_pHost);
             FitModelAndLifetime(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
             // A failed fit leaves "Summary" at tab 3, so the summary with the
             // fit's state comes up instead of the model.

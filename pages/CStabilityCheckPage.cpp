@@ -4,7 +4,7 @@
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CMainParameters.h"
 #include "infra/CNumber.h"
-#include "pages/CWaitCursor.h"
+#include "pages/CLongCommand.h"
 #include "pages/PageControls.h"
 
 #include <QLineEdit>
@@ -116,7 +116,7 @@ void CStabilityCheckPage::OnRefresh() {
     if (m_pSeries) {
         m_pSeries->m_pLog = m_pLog;
         if (ApplyEnergyTexts()) {
-            CWaitCursor wait;
+            CLongCommand busy(m_pHost);
             RefreshLifetimes(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
             RedrawDiagram();
             m_strStability = StabilityText(*m_pSeries);

@@ -11,6 +11,9 @@ public:
     // tabs for the current series, show its page and put the window's
     // members into its controls.
     virtual void RefreshTabs() = 0;
+    // After a long command: the log's new records into the window's pane at
+    // once, rather than at the next tick of its timer.
+    virtual void ShowNewLogRecords() {}
     // File dialogs, message boxes and modal windows of the page.
     virtual IUserDialogs& Dialogs() = 0;
 };

@@ -118,9 +118,10 @@ void CTessaricDlg::CreateControls() {
     auto* seriesGroup = new QGroupBox(QStringLiteral("Time-Astigmatism Series"), m_pClient);
     seriesGroup->setGeometry(m_Units.Rect(6, 4, 468, 32));
     m_cbSeries = new QComboBox(m_pClient);
-    // the drop-down's 78 units are the height of its open list
-    m_cbSeries->setGeometry(m_Units.X(12), m_Units.Y(18) - 1, m_Units.X(282), m_Units.Y(14));
-    m_cbSeries->setMaxVisibleItems(std::max(1, m_Units.Y(78) / m_Units.Y(8)));
+    // The drop-down's 78 units are the height of its open list, which holds
+    // that many 8-unit lines; closed it is as high as the buttons beside it.
+    m_cbSeries->setGeometry(m_Units.Rect(12, 18, 282, 14));
+    m_cbSeries->setMaxVisibleItems(std::max(1, 78 / 8));
     const auto button = [this](const char* text, int x) {
         auto* pushButton = new QPushButton(QString::fromUtf8(text), m_pClient);
         pushButton->setGeometry(m_Units.Rect(x, 17, 50, 14));
@@ -136,8 +137,11 @@ void CTessaricDlg::CreateControls() {
     m_TabCtrl = new QTabBar(m_pClient);
     m_TabCtrl->setExpanding(false);
     m_TabCtrl->setDrawBase(false);
-    const int tabHeight =
-        m_TabCtrl->sizeHint().height() > 0 ? m_TabCtrl->sizeHint().height() : m_Units.Y(14);
+    // the tabs take the height the style gives a tab (an empty bar has
+    // none); the rest of the control's rectangle is the display area
+    m_TabCtrl->addTab(QStringLiteral("Log Text"));
+    const int tabHeight = m_TabCtrl->sizeHint().height();
+    m_TabCtrl->removeTab(0);
     m_TabCtrl->setGeometry(tabRect.x(), tabRect.y(), tabRect.width(), tabHeight);
     m_pTabFrame = new QFrame(m_pClient);
     m_pTabFrame->setFrameShape(QFrame::StyledPanel);
@@ -289,7 +293,11 @@ void CTessaricDlg::RefreshTabs() {
 }
 
 QRect CTessaricDlg::TabDisplayRect() const {
-    return m_pTabFrame->geometry().adjusted(2, 2, -2, -2);
+    // inside the frame's two-pixel border, as the classic tab control's
+    // adjustment leaves it
+    constexpr int kFrameBorder = 2;
+    return m_pTabFrame->geometry().adjusted(kFrameBorder, kFrameBorder, -kFrameBorder,
+                                            -kFrameBorder);
 }
 
 CTessaricPage* CTessaricDlg::PageForTab(std::int32_t nPage, const CA1TimeSeries& series) const {

@@ -44,7 +44,7 @@ public:
 
     // --- the data exchange: controls into members, members into controls
     void TakeControls();
-    void PutControls();
+    void PutControls() override;
 
     void RefreshSeriesList();
     void RefreshTabs() override;

@@ -136,8 +136,10 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
         CLongCommand busy(m_pHost);
         m_pSeries->m_pLog = m_pLog;
         m_pSeries->Reextract(m_bMirrorY ? -1 : 1, m_dRotation);
-        if (m_pHost)
+        if (m_pHost) {
             m_pHost->RefreshTabs();
+            m_pHost->PutControls();
+        }
         ShowSeries(m_pSeries);
         m_wndDiagram.repaint();
     }
@@ -160,8 +162,10 @@ void CDDA1TimeDiagramDlg::OnCharactFunction() {
         m_pSeries->m_pLog = m_pLog;
         if (EvaluateCharFunctionAndLifetime(*m_pSeries, EvaluationInputsFrom(*m_pMainParams))) {
             m_pSeries->m_nPage = 2;
-            if (m_pHost)
+            if (m_pHost) {
                 m_pHost->RefreshTabs();
+                m_pHost->PutControls();
+            }
         }
     }
     PutControls();

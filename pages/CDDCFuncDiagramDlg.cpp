@@ -49,8 +49,10 @@ void CDDCFuncDiagramDlg::OnFitModel() {
             // A failed fit leaves "Summary" at tab 3, so the summary with the
             // fit's state comes up instead of the model.
             m_pSeries->m_nPage = 3;
-            if (m_pHost)
+            if (m_pHost) {
                 m_pHost->RefreshTabs();
+                m_pHost->PutControls();
+            }
         }
     }
     PutControls();

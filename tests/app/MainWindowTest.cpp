@@ -3,6 +3,7 @@
 #include "app/WindowTestSupport.h"
 #include "infra/Version.h"
 #include "pages/CDDA1TimeDiagramDlg.h"
+#include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDLogTextDlg.h"
 #include "platform/DataFolder.h"
 
@@ -90,6 +91,11 @@ TEST(MainWindow, ImportingTheFirstSeriesShowsItsA22TimePage) {
     EXPECT_EQ(t.VisiblePage(), static_cast<CTessaricPage*>(w.m_pA1TimePage));
     EXPECT_EQ(w.m_pA1TimePage->m_pSeries, &w.m_SeriesList[0]);
 
+    // a zero duration prints what the C format makes of the quotient
+    w.m_SeriesList[0].m_nStopTime = w.m_SeriesList[0].m_nStartTime;
+    w.RefreshSeriesList();
+    EXPECT_EQ(w.m_cbSeries->itemText(0).toStdString(), "#001: 3 samples, 0 s (inf Hz)");
+
     // cancelled dialog and a file that cannot be opened change nothing
     QTest::mouseClick(w.m_btImport, Qt::LeftButton);
     t.Import("no_such_file.log");
@@ -117,6 +123,9 @@ TEST(MainWindow, DeleteMakesThePreviousSeriesCurrent) {
     // no page keeps a series that left the list
     for (CTessaricPage* page : w.Pages())
         EXPECT_TRUE(page->m_pSeries == nullptr || page->m_pSeries == &w.m_SeriesList[0]);
+    // a command's page gets the current series first
+    w.HandCurrentSeriesTo(*w.m_pCFuncPage);
+    EXPECT_EQ(w.m_pCFuncPage->m_pSeries, &w.m_SeriesList[0]);
 }
 
 TEST(MainWindow, DeleteAllAsksFirst) {

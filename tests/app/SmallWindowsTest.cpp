@@ -3,6 +3,7 @@
 #include "app/CTessaricSplashDlg.h"
 #include "app/TessaricPictures.h"
 #include "app/WindowTestSupport.h"
+#include "pages/CQtUserDialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -90,4 +91,14 @@ TEST(SettingsWindow, RefusesOutOfRangeDiversityAndClampsThePhaseLimit) {
     }
     CTessaricSettingsDlg shown(12, 0.3333, dialogs);
     EXPECT_EQ(shown.m_edLimitPhase->text().toStdString(), "0.333");
+}
+
+TEST(FileDialogs, ClassicFiltersBecomeQtNameFilters) {
+    EXPECT_EQ(QtNameFilters("CEOS C1A1 log file (*.html;*.txt;*.log)|*.html; *.txt; *.log|"
+                            "ORVEXStab log file (*.dat;*.txt)|*.dat; *.txt||"),
+              (QStringList{QStringLiteral("CEOS C1A1 log file (*.html *.txt *.log)"),
+                           QStringLiteral("ORVEXStab log file (*.dat *.txt)")}));
+    EXPECT_EQ(QtNameFilters("All Files  (*.*)|*.*||"),
+              QStringList{QStringLiteral("All Files (*.*)")});
+    EXPECT_EQ(DialogText("a\r\nb"), QStringLiteral("a\nb"));
 }

@@ -21,9 +21,11 @@
 class CTestPageHost : public IPageHost {
 public:
     void RefreshTabs() override { ++nRefreshes; }
+    void PutControls() override { ++nPuts; }
     IUserDialogs& Dialogs() override { return dialogs; }
 
     int nRefreshes = 0;
+    int nPuts = 0;
     CScriptedUserDialogs dialogs;
 };
 

@@ -4,9 +4,12 @@
 #include "data/LogFormat.h"
 #include "data/LogImport.h"
 #include "diagram/DiagramImage.h"
+#include "evaluation/BootstrapConfidence.h"
+#include "evaluation/CFitRandom.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
+#include "report/ConfidenceTable.h"
 #include "report/StabilityReport.h"
 
 #include <algorithm>
@@ -27,9 +30,8 @@ struct SERIESOUTPUT {
     bool (*write)(CA1TimeSeries& series, const std::string& path);
 };
 
+// The report comes first and on its own: it may carry the confidence block.
 const SERIESOUTPUT kSeriesOutputs[] = {
-    {"report", "txt", OutputNeeds::CharFunction,
-     [](CA1TimeSeries& s, const std::string& p) { return SaveStabilityReport(s, p); }},
     {"time", "txt", OutputNeeds::Nothing,
      [](CA1TimeSeries& s, const std::string& p) { return s.ExportTimeTable(p); }},
     {"time", "dat", OutputNeeds::Nothing,
@@ -88,7 +90,8 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
 // whose data do not exist is left out with a note in the log. False when a
 // file that should exist could not be written.
 bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::size_t number,
-                        const std::string& outStem, const EVALUATEOPTIONS& options) {
+                        const std::string& outStem, const EVALUATEOPTIONS& options,
+                        const CONFIDENCERESULT& confidence) {
     const bool bCFunc = series.HasCharFunction();
     const bool bModel = series.HasModel();
     if (!bCFunc)
@@ -102,6 +105,12 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                           ": its model and probability files are not written.");
     const std::string seriesStem = outStem + FormatC("-s%03zu", number);
     bool ok = true;
+    if (bCFunc)
+        ok = SaveStabilityReport(series, seriesStem + "-report.txt",
+                                 confidence.bValid ? BuildConfidenceBlock(series, confidence)
+                                                   : std::string());
+    if (confidence.bValid)
+        ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
         const bool bAvailable = output.needs == OutputNeeds::Nothing ||
                                 (output.needs == OutputNeeds::CharFunction && bCFunc) ||
@@ -120,6 +129,32 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     for (const std::string& failed : diagrams.failed)
         series.LogMessage("ERROR: Failed to save the diagram image [" + failed + "].");
     return ok && diagrams.failed.empty();
+}
+
+// The bootstrap of --confidence on a series with a model; the run's seed
+// (or, without --seed, the clock's, as for the fit) seeds the replicates.
+CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string& path,
+                                  std::size_t number, const EVALUATEOPTIONS& options) {
+    if (options.nConfidenceReplicates <= 0)
+        return {};
+    if (!series.HasModel()) {
+        series.LogMessage(SeriesLabel(path, number) +
+                          " has no fitted model: no confidence intervals are computed.");
+        return {};
+    }
+    CONFIDENCESETTINGS settings;
+    settings.nReplicates = options.nConfidenceReplicates;
+    settings.nSeed = options.nSeed ? *options.nSeed : FitSeedNow();
+    if (options.bShowProgress)
+        settings.progress = [number](std::int32_t done, std::int32_t total) {
+            std::fputs(FormatC("\rSeries %03zu: confidence replicate %d of %d", number,
+                               static_cast<int>(done), static_cast<int>(total))
+                           .c_str(),
+                       stderr);
+            if (done == total)
+                std::fputs("\n", stderr);
+        };
+    return EvaluateConfidence(series, settings);
 }
 
 // Output names are built from the log's name without its last extension;
@@ -193,8 +228,13 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
             else
                 log.WriteLine("ERROR: " + SeriesLabel(path, number) +
                               " could not be evaluated: it has no characteristic function.");
-            PrintReport(out, path, number, BuildStabilityReport(series));
-            if (!outStem.empty() && !WriteSeriesOutputs(series, path, number, outStem, options))
+            const CONFIDENCERESULT confidence = SeriesConfidence(series, path, number, options);
+            std::string report = BuildStabilityReport(series);
+            if (confidence.bValid)
+                report += BuildConfidenceBlock(series, confidence);
+            PrintReport(out, path, number, report);
+            if (!outStem.empty() &&
+                !WriteSeriesOutputs(series, path, number, outStem, options, confidence))
                 status = kExitFailure;
         }
         if (!bEvaluated)

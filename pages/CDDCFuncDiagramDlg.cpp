@@ -2,7 +2,6 @@
 
 #include "data/CA1TimeSeries.h"
 #include "evaluation/SeriesEvaluation.h"
-#include "pages/CLongCommand.h"
 #include "pages/IPageHost.h"
 #include "pages/PageControls.h"
 
@@ -40,20 +39,14 @@ void CDDCFuncDiagramDlg::FillLines(const CA1TimeSeries& series) {
 }
 
 void CDDCFuncDiagramDlg::OnFitModel() {
-    TakeControls();
-    if (m_pSeries) {
-        m_pSeries->m_pLog = m_pLog;
-        if (ApplyEnergyTexts()) {
-            CLongCommand busy(m_pHost);
-            FitModelAndLifetime(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
-            // A failed fit leaves "Summary" at tab 3, so the summary with the
-            // fit's state comes up instead of the model.
-            m_pSeries->m_nPage = 3;
-            if (m_pHost) {
-                m_pHost->RefreshTabs();
-                m_pHost->PutControls();
-            }
+    RunWithEnergyTexts([this](CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
+        FitModelAndLifetime(series, inputs);
+        // A failed fit leaves "Summary" at tab 3, so the summary with the
+        // fit's state comes up instead of the model.
+        series.m_nPage = 3;
+        if (m_pHost) {
+            m_pHost->RefreshTabs();
+            m_pHost->PutControls();
         }
-    }
-    PutControls();
+    });
 }

@@ -111,16 +111,23 @@ void CStabilityCheckPage::ShowSeries(CA1TimeSeries* series) {
     PutControls();
 }
 
-void CStabilityCheckPage::OnRefresh() {
+void CStabilityCheckPage::RunWithEnergyTexts(
+    const std::function<void(CA1TimeSeries&, const EVALUATIONINPUTS&)>& evaluate) {
     TakeControls();
     if (m_pSeries) {
         m_pSeries->m_pLog = m_pLog;
         if (ApplyEnergyTexts()) {
             CLongCommand busy(m_pHost);
-            RefreshLifetimes(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
-            RedrawDiagram();
-            m_strStability = StabilityText(*m_pSeries);
+            evaluate(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
         }
     }
     PutControls();
+}
+
+void CStabilityCheckPage::OnRefresh() {
+    RunWithEnergyTexts([this](CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
+        RefreshLifetimes(series, inputs);
+        RedrawDiagram();
+        m_strStability = StabilityText(series);
+    });
 }

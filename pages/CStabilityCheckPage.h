@@ -2,7 +2,10 @@
 
 #include "pages/CDiagramPage.h"
 
+#include <functional>
 #include <string>
+
+struct EVALUATIONINPUTS;
 
 class QLineEdit;
 
@@ -55,6 +58,11 @@ protected:
     // The energy and resolution of the edit texts become the program
     // parameters; false without a parameter set.
     bool ApplyEnergyTexts();
+    // "Take, act, put" of the stability commands: with a current series and
+    // a parameter set, runs `evaluate` for the typed energy and resolution
+    // under the wait cursor.
+    void RunWithEnergyTexts(
+        const std::function<void(CA1TimeSeries&, const EVALUATIONINPUTS&)>& evaluate);
 
 private:
     const STABILITYCHECKLAYOUT& m_Layout;

@@ -10,6 +10,14 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
     return AstigmatismTolerance(inputs.dEnergykV, inputs.dResolutionAng, inputs.dLimitPhase);
 }
 
+bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
+                          double dTolerance, std::optional<std::uint32_t> nSeed) {
+    series.FitModel(nSeed);
+    series.EvaluateModelLifetime(dTolerance);
+    StoreEvaluationInputs(series, inputs);
+    return series.HasModel();
+}
+
 } // namespace
 
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
@@ -35,10 +43,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                          std::optional<std::uint32_t> nSeed) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
-    series.FitModel(nSeed);
-    series.EvaluateModelLifetime(dTolerance);
-    StoreEvaluationInputs(series, inputs);
-    return series.HasModel();
+    return FitWithModelLifetime(series, inputs, dTolerance, nSeed);
 }
 
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
@@ -52,7 +57,9 @@ bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool 
                     std::optional<std::uint32_t> nSeed) {
     if (!EvaluateCharFunctionAndLifetime(series, inputs))
         return false;
+    // The direct lifetime for this tolerance was just evaluated; evaluating
+    // it again before the fit would only repeat its log records.
     if (bFit)
-        FitModelAndLifetime(series, inputs, nSeed);
+        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed);
     return true;
 }

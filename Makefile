@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3 python3-numpy xvfb xauth dpkg-dev file
+            locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file
 # Debian's own interpreter, which has python3-numpy
 PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -3,12 +3,15 @@
 #include "app/CPictureDlg.h"
 #include "app/CTessaricSettingsDlg.h"
 #include "app/CTessaricSplashDlg.h"
+#include "app/DiagramCommands.h"
 #include "app/MainMenu.h"
 #include "data/LogFormat.h"
 #include "data/LogImport.h"
 #include "infra/CNumber.h"
+#include "pages/CDDA1TimeDiagramDlg.h"
+#include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDLogTextDlg.h"
-#include "pages/CEmptyPage.h"
+#include "pages/CDDModelDiagramDlg.h"
 #include "pages/CWaitCursor.h"
 #include "pages/IUserDialogs.h"
 
@@ -169,6 +172,7 @@ void CTessaricDlg::RegisterCommands() {
     m_Commands.Add(ID_SETTINGS_PARAMETERS, [this] { OnProgramParameters(); });
     m_Commands.Add(ID_APP_ABOUT, [this] { OnAbout(); });
     m_Commands.Add(ID_APP_DISCLAIMER, [this] { OnDisclaimer(); });
+    RegisterDiagramCommands(*this);
 }
 
 QAction* CTessaricDlg::CommandAction(int nCommand) const {
@@ -193,10 +197,19 @@ void CTessaricDlg::CreatePages() {
     };
     m_pLogTextPage = textPage(CDDLogTextDlg::kLogTextPage);
     m_pSummaryPage = textPage(CDDLogTextDlg::kSummaryPage);
-    m_pA1TimePage = prepare(new CEmptyPage(m_pClient));
-    m_pCFuncPage = prepare(new CEmptyPage(m_pClient));
-    m_pModelPage = prepare(new CEmptyPage(m_pClient));
-    m_pProbPage = prepare(new CEmptyPage(m_pClient));
+    const auto diagramPage = [&](auto* page, std::int32_t nDiagramType) {
+        prepare(page);
+        page->m_wndDiagram.Style().m_nType = nDiagramType;
+        page->Create();
+        return page;
+    };
+    m_pA1TimePage = new CDDA1TimeDiagramDlg(m_pClient);
+    prepare(m_pA1TimePage);
+    m_pA1TimePage->SetDisplay(m_Params.DataDisplayType);
+    m_pA1TimePage->Create();
+    m_pCFuncPage = diagramPage(new CDDCFuncDiagramDlg(m_pClient), CharFunction);
+    m_pModelPage = diagramPage(new CDDModelDiagramDlg(m_pClient), FittedModel);
+    m_pProbPage = diagramPage(new CDDModelDiagramDlg(m_pClient), ProbabilityPlot);
     setFocus();
 }
 
@@ -326,6 +339,15 @@ void CTessaricDlg::ShowCurrentPage() {
     page->update();
 }
 
+void CTessaricDlg::SelectTab(std::int32_t nPage) {
+    m_nCurPage = nPage;
+    {
+        const QSignalBlocker blocker(m_TabCtrl);
+        m_TabCtrl->setCurrentIndex(nPage);
+    }
+    ShowCurrentPage();
+}
+
 void CTessaricDlg::OnSelchangeSeries() {
     TakeControls();
     RefreshTabs();
@@ -417,6 +439,17 @@ void CTessaricDlg::OpenFiles(const std::vector<std::string>& paths) {
 }
 
 void CTessaricDlg::OnTimer() {
+    FeedPane();
+    const std::int32_t countdown = m_nWelcomeCountdown;
+    if (countdown >= 2)
+        m_nWelcomeCountdown = countdown - 1;
+    if (countdown == 2 || countdown == 1) {
+        m_nWelcomeCountdown = 0;
+        ShowWelcome();
+    }
+}
+
+void CTessaricDlg::FeedPane() {
     const std::string& buffer = m_Log.m_strPaneBuffer;
     if (m_nPaneFed < buffer.size()) {
         QString text = QString::fromStdString(buffer.substr(m_nPaneFed));
@@ -427,13 +460,6 @@ void CTessaricDlg::OnTimer() {
         m_edLog->ensureCursorVisible();
         m_edLog->horizontalScrollBar()->setValue(0);
         PutControls();
-    }
-    const std::int32_t countdown = m_nWelcomeCountdown;
-    if (countdown >= 2)
-        m_nWelcomeCountdown = countdown - 1;
-    if (countdown == 2 || countdown == 1) {
-        m_nWelcomeCountdown = 0;
-        ShowWelcome();
     }
 }
 

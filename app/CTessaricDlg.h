@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+class CDDA1TimeDiagramDlg;
+class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
+class CDDModelDiagramDlg;
 class CTessaricPage;
 class IProfileStore;
 class QAction;
@@ -45,6 +48,7 @@ public:
 
     void RefreshSeriesList();
     void RefreshTabs() override;
+    void ShowNewLogRecords() override { FeedPane(); }
     void ShowCurrentPage();
     IUserDialogs& Dialogs() override { return m_Dialogs; }
 
@@ -61,6 +65,8 @@ public:
     void OnDelete();
     void OnDeleteAll();
     void OnTimer();
+    // The pane's part of the timer: the log's new records into the pane.
+    void FeedPane();
     void OnQuit();
     void OnProgramParameters();
     void OnAbout();
@@ -72,6 +78,10 @@ public:
     // The six pages in the order Log Text, Summary, A22-time,
     // characteristic function, fitted model, probability plot.
     std::array<CTessaricPage*, 6> Pages() const;
+
+    // Selects tab `nPage` without storing it as the series' tab (Probability
+    // Plot and Evaluation Summary) and shows its page.
+    void SelectTab(std::int32_t nPage);
 
     // The window's commands; the menu and the accelerators run them.
     CCommandRouter& Commands() { return m_Commands; }
@@ -95,10 +105,10 @@ public:
     // The six pages, children of the window.
     CDDLogTextDlg* m_pLogTextPage = nullptr;
     CDDLogTextDlg* m_pSummaryPage = nullptr;
-    CTessaricPage* m_pA1TimePage = nullptr;
-    CTessaricPage* m_pCFuncPage = nullptr;
-    CTessaricPage* m_pModelPage = nullptr;
-    CTessaricPage* m_pProbPage = nullptr;
+    CDDA1TimeDiagramDlg* m_pA1TimePage = nullptr;
+    CDDCFuncDiagramDlg* m_pCFuncPage = nullptr;
+    CDDModelDiagramDlg* m_pModelPage = nullptr;
+    CDDModelDiagramDlg* m_pProbPage = nullptr;
 
     // The controls.
     QMenuBar* m_pMenuBar = nullptr;

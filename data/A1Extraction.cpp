@@ -265,3 +265,13 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
 
     FinishExtraction(*this, nMirrorY, dRotDeg);
 }
+
+bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {
+    if (m_nImportType == kImportTypeC1A1)
+        ExtractC1A1(nMirrorY, dRotDeg);
+    else if (m_nImportType == kImportTypeORVEX)
+        ExtractORVEX(nMirrorY, dRotDeg);
+    else
+        return false;
+    return true;
+}

@@ -48,6 +48,23 @@ public:
     // --- extraction (data/A1Extraction.cpp)
     void ExtractC1A1(std::int32_t nMirrorY, double dRotDeg);
     void ExtractORVEX(std::int32_t nMirrorY, double dRotDeg);
+    // The extraction of the series' own log type (the re-extraction command);
+    // false, with nothing changed, for a series of another type.
+    bool Reextract(std::int32_t nMirrorY, double dRotDeg);
+
+    // --- statistics of the samples (data/A1Statistics.cpp); `angle` rotates
+    // every sample counter-clockwise by that many degrees first. With no
+    // samples the outputs are left as they are.
+    void GetMeanXY(double& meanX, double& meanY, double angle) const;
+    void GetCovarianceXY(double& varX, double& covXY, double& varY, double meanX, double meanY,
+                         double angle) const;
+    // The further rotation at which x and y are least correlated, searched
+    // from -44.9 to +45.0 degrees; false when no angle gives a correlation.
+    bool FindMinCorrelationRotation(double& angle, double& correlation) const;
+    // The two statistics lines of the A22-time page: means, deviations and
+    // the x-y correlation, and the total rotation that would make the
+    // correlation smallest ("" when x or y does not vary).
+    void GetStatisticsText(std::string& statistics, std::string& correlation) const;
 
     // --- evaluation (evaluation/)
     // Long series take seconds: progress hears how far the pairs are done.
@@ -61,6 +78,11 @@ public:
     double EvaluateModelLifetime(double dTolerance);
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
+    // The first lines of the characteristic function and fitted model pages
+    // (evaluation/ResultLines.cpp): the function's size, time span and
+    // measurement error; the model parameters with tc in seconds.
+    std::string GetCFuncInfoText() const;
+    std::string GetModelParameterText() const;
     double GetProbabilityLifetime(double dTolerance, double dProbability) const;
     double GetRandomWalkProbabilityLifetime(double dTolerance, double dProbability) const;
     double GetRandomWalkLifetime(double dTolerance) const;

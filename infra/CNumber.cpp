@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -96,4 +97,20 @@ double ParseCDouble(std::string_view text, std::size_t* consumed) {
     if (consumed)
         *consumed = taken == 0 ? 0 : start + taken;
     return taken == 0 ? 0.0 : value;
+}
+
+double ParseFieldNumber(std::string_view text) {
+    const double value = ParseCDouble(text);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+bool ParseWholeNumber(std::string_view text, double& value) {
+    std::size_t consumed = 0;
+    const double number = ParseCDouble(text, &consumed);
+    if (consumed == 0 || !std::isfinite(number))
+        return false;
+    if (text.substr(consumed).find_first_not_of(" \t") != std::string_view::npos)
+        return false;
+    value = number;
+    return true;
 }

@@ -21,3 +21,14 @@ std::int32_t ParseCInt(std::string_view text, std::size_t* consumed = nullptr);
 // Floating-point number as strtod reads it in the "C" locale; no number gives
 // 0. `consumed` receives the number of characters taken (0 without a number).
 double ParseCDouble(std::string_view text, std::size_t* consumed = nullptr);
+
+// The number in a free-text edit field (electron energy, resolution): read
+// as ParseCDouble reads it, stopping at the first character that does not
+// fit; no number gives 0, and so does "inf", "nan" or an overflowing
+// literal, which no parameter or file may ever hold.
+double ParseFieldNumber(std::string_view text);
+
+// The number of a numeric edit field (rotation): the whole text, apart from
+// blanks and tabs around it, must be one finite number. False, with `value`
+// unchanged, for anything else (the field then asks for a number).
+bool ParseWholeNumber(std::string_view text, double& value);

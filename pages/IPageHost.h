@@ -10,6 +10,9 @@ public:
     // After an evaluation has moved the series' stored tab: rebuild the
     // tabs for the current series and show its page.
     virtual void RefreshTabs() = 0;
+    // After a long command: the log's new records into the window's pane at
+    // once, rather than at the next tick of its timer.
+    virtual void ShowNewLogRecords() {}
     // The window's members into its controls, as a page's command ends.
     virtual void PutControls() = 0;
     // File dialogs, message boxes and modal windows of the page.

@@ -2,6 +2,8 @@
 #include "app/WindowArguments.h"
 #include "app/WindowTestSupport.h"
 #include "infra/Version.h"
+#include "pages/CDDA1TimeDiagramDlg.h"
+#include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDLogTextDlg.h"
 #include "platform/DataFolder.h"
 
@@ -86,7 +88,7 @@ TEST(MainWindow, ImportingTheFirstSeriesShowsItsA22TimePage) {
     EXPECT_TRUE(w.m_TabCtrl->isEnabled());
     EXPECT_TRUE(w.m_btDelete->isEnabled());
     EXPECT_EQ(t.TabTexts(), (std::vector<std::string>{"Log Text", "A22-Time Graph"}));
-    EXPECT_EQ(t.VisiblePage(), w.m_pA1TimePage);
+    EXPECT_EQ(t.VisiblePage(), static_cast<CTessaricPage*>(w.m_pA1TimePage));
     EXPECT_EQ(w.m_pA1TimePage->m_pSeries, &w.m_SeriesList[0]);
 
     // a zero duration prints what the C format makes of the quotient
@@ -163,7 +165,7 @@ TEST(MainWindow, EachSeriesBringsBackItsTab) {
     EXPECT_EQ(w.m_pSummaryPage->m_strInfo, "Results of the direct evaluation method.");
     SelectSeries(w, 0);
     EXPECT_EQ(t.TabTexts(), (std::vector<std::string>{"Log Text", "A22-Time Graph"}));
-    EXPECT_EQ(t.VisiblePage(), w.m_pA1TimePage);
+    EXPECT_EQ(t.VisiblePage(), static_cast<CTessaricPage*>(w.m_pA1TimePage));
     ClickTab(w, 0);
     EXPECT_EQ(t.VisiblePage(), w.m_pLogTextPage);
     SelectSeries(w, 1);
@@ -220,7 +222,7 @@ TEST(MainWindow, MenuCommandsOfThisWindow) {
     w.CommandAction(ID_APP_ABOUT)->trigger();
     w.CommandAction(ID_APP_DISCLAIMER)->trigger();
     EXPECT_EQ(t.dialogs.modalTitles, (std::vector<std::string>{"About Tessaric", "Disclaimer"}));
-    // commands without a handler yet are disabled and do nothing
+    // without a series the fit is disabled and does nothing
     EXPECT_FALSE(w.Commands().Execute(ID_ANALYZE_FIT_MODEL));
     EXPECT_TRUE(w.Commands().IsEnabled(ID_FILE_IMPORT_LOG));
 

@@ -326,3 +326,24 @@ TEST(A1Extraction, ORVEXRepeatedColumnTakesTheCarriedValue) {
     EXPECT_NEAR(rotated.m_Samples[1].dX, -3.0, 1e-9);
     EXPECT_NEAR(rotated.m_Samples[1].dY, 5.0, 1e-9);
 }
+
+TEST(A1Extraction, ReextractRunsTheExtractionOfTheSeriesOwnType) {
+    CA1TimeSeries c1a1 = C1A1Series(nullptr, {"#1: C1: 1nm / 0deg, A1: 2nm / 0deg 1 cnts",
+                                              "#2: C1: 1nm / 0deg, A1: 2nm / 0deg 1 cnts"});
+    CA1TimeSeries orvex = ORVEXSeries(nullptr, kOrvexHeader, {"5 1.0 0.1 2.0 0.2 1600000000"});
+    orvex.m_nDataLines = 2; // the second line is missing: one sample
+    CA1TimeSeries unknown = c1a1;
+    unknown.m_nImportType = 0;
+    unknown.m_Samples = {{9, 1, 2, 3, 4}};
+
+    EXPECT_TRUE(c1a1.Reextract(-1, 90.0));
+    ASSERT_EQ(c1a1.m_Samples.size(), 2u);
+    EXPECT_NEAR(c1a1.m_Samples[0].dY, -2.0, 1e-9);
+    EXPECT_EQ(c1a1.m_dRotationDeg, 90.0);
+    EXPECT_TRUE(orvex.Reextract(-1, 0.0));
+    ASSERT_EQ(orvex.m_Samples.size(), 1u);
+    EXPECT_EQ(orvex.m_Samples[0].dY, -2.0);
+    EXPECT_FALSE(unknown.Reextract(-1, 90.0));
+    EXPECT_EQ(unknown.m_Samples.size(), 1u);
+    EXPECT_EQ(unknown.m_nMirrorY, 0);
+}

@@ -26,3 +26,23 @@ TEST(CNumber, ParsesDoublesLikeTheCLibrary) {
     EXPECT_DOUBLE_EQ(ParseCDouble("1e3x"), 1000.0);
     EXPECT_EQ(ParseCDouble("nm"), 0.0);
 }
+
+TEST(CNumber, EditFieldsReadTheirNumbers) {
+    struct CASE {
+        const char* text;
+        double field; // free text: the leading number, else 0
+        bool whole;   // numeric field: accepted?
+        double wholeValue;
+    };
+    const CASE cases[] = {
+        {" 200", 200.0, true, 200.0}, {"0.8 \t", 0.8, true, 0.8},  {"12abc", 12.0, false, -1.0},
+        {"abc", 0.0, false, -1.0},    {"", 0.0, false, -1.0},      {"nan", 0.0, false, -1.0},
+        {"-inf", 0.0, false, -1.0},   {"1e999", 0.0, false, -1.0}, {"-1.5e1", -15.0, true, -15.0},
+    };
+    for (const CASE& c : cases) {
+        EXPECT_EQ(ParseFieldNumber(c.text), c.field) << c.text;
+        double value = -1.0;
+        EXPECT_EQ(ParseWholeNumber(c.text, value), c.whole) << c.text;
+        EXPECT_EQ(value, c.wholeValue) << c.text;
+    }
+}

@@ -1,0 +1,75 @@
+#include "pages/PageControls.h"
+
+#include "diagram/DialogUnits.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// A push button with a word-wrapping label inside: Qt's own button text
+// stays on one line.
+QPushButton* CreateMultiLineButton(QWidget& page, const QString& text) {
+    auto* button = new QPushButton(&page);
+    button->setAccessibleName(text);
+    auto* label = new QLabel(text, button);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* layout = new QVBoxLayout(button);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(label);
+    return button;
+}
+
+QWidget* CreateWidget(QWidget& page, const CONTROLROW& row) {
+    const QString text = QString::fromUtf8(row.pszText ? row.pszText : "");
+    switch (row.kind) {
+    case ControlKind::Label:
+        return new QLabel(text, &page);
+    case ControlKind::ReadOnlyLine: {
+        auto* edit = new QLineEdit(&page);
+        edit->setReadOnly(true);
+        return edit;
+    }
+    case ControlKind::Edit:
+        return new QLineEdit(&page);
+    case ControlKind::GroupBox:
+        return new QGroupBox(text, &page);
+    case ControlKind::DropDownList:
+        return new QComboBox(&page);
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, &page);
+    case ControlKind::PushButton:
+        return new QPushButton(text, &page);
+    case ControlKind::MultiLineButton:
+        return CreateMultiLineButton(page, text);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString ControlName(int nId) {
+    return QString::number(nId);
+}
+
+QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLROW& row) {
+    QWidget* widget = CreateWidget(page, row);
+    if (!widget)
+        return nullptr;
+    if (row.nId != 0)
+        widget->setObjectName(ControlName(row.nId));
+    QRect rect = units.Rect(row.x, row.y, row.width, row.height);
+    // A drop-down list's template height includes its open list; closed it
+    // is as high as the style draws it.
+    if (row.kind == ControlKind::DropDownList)
+        rect.setHeight(widget->sizeHint().height());
+    widget->setGeometry(rect);
+    return widget;
+}

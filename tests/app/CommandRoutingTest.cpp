@@ -1,0 +1,172 @@
+#include "app/MainMenu.h"
+#include "app/WindowTestSupport.h"
+#include "pages/CDDA1TimeDiagramDlg.h"
+#include "pages/CDDCFuncDiagramDlg.h"
+#include "pages/CDDModelDiagramDlg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+const std::string kExample = TESSARIC_EXAMPLES_DIR "/c1a1_example.log";
+
+// The window shown and active, so that its accelerators take real key
+// events.
+struct ActiveWindow : WindowUnderTest {
+    ActiveWindow() {
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void Press(Qt::Key key) { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    void ClickTab(int index) {
+        QTabBar* tabs = window->m_TabCtrl;
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    }
+    // The commands that a pop-up of the menu bar shows enabled when it opens.
+    std::set<int> EnabledInMenus() {
+        std::set<int> enabled;
+        for (QMenu* menu : window->m_pMenuBar->findChildren<QMenu*>()) {
+            emit menu->aboutToShow();
+            int count = 0;
+            const MENUROW* rows = MainMenuRows(count);
+            for (int i = 0; i < count; ++i)
+                if (rows[i].nCommand != 0 &&
+                    menu->actions().contains(window->CommandAction(rows[i].nCommand)) &&
+                    window->CommandAction(rows[i].nCommand)->isEnabled())
+                    enabled.insert(rows[i].nCommand);
+            emit menu->aboutToHide();
+        }
+        return enabled;
+    }
+};
+
+} // namespace
+
+TEST(CommandRouting, WithoutSeriesOnlyTheProgramCommandsAreEnabled) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    EXPECT_EQ(t.EnabledInMenus(),
+              (std::set<int>{ID_FILE_IMPORT_LOG, ID_FILE_QUIT, ID_SETTINGS_PARAMETERS, ID_APP_ABOUT,
+                             ID_APP_DISCLAIMER}));
+    const std::size_t records = t.LogTexts().size();
+    for (Qt::Key key : {Qt::Key_E, Qt::Key_F, Qt::Key_M, Qt::Key_P, Qt::Key_S})
+        t.Press(key);
+    EXPECT_EQ(t.LogTexts().size(), records);
+    EXPECT_EQ(w.m_TabCtrl->count(), 0);
+    EXPECT_EQ(w.m_nCurPage, -1);
+}
+
+TEST(CommandRouting, AcceleratorsEvaluateFitAndSelectTheirTabs) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    w.OpenFiles({kExample});
+    EXPECT_EQ(t.EnabledInMenus().count(ID_ANALYZE_FIT_MODEL), 0u);
+    EXPECT_EQ(t.EnabledInMenus().count(ID_FILE_EXPORT_IMAGE), 1u); // before any evaluation
+
+    t.Press(Qt::Key_F);
+    EXPECT_EQ(t.TabTexts(), (std::vector<std::string>{"Log Text", "A22-Time Graph",
+                                                      "Charact. Func.", "Summary"}));
+    EXPECT_EQ(w.m_nCurPage, 2);
+    // the records are in the pane at once, not only at the next tick
+    EXPECT_TRUE(w.m_edLog->toPlainText().contains(
+        "The characteristic function was extracted successfully."));
+    const std::set<int> enabled = t.EnabledInMenus();
+    EXPECT_EQ(enabled.count(ID_ANALYZE_FIT_MODEL), 1u);
+    EXPECT_EQ(enabled.count(ID_ANALYZE_SUMMARY), 1u);
+    EXPECT_EQ(enabled.count(ID_ANALYZE_PROBABILITY_PLOT), 0u);
+    t.Press(Qt::Key_P); // disabled: nothing
+    EXPECT_EQ(w.m_nCurPage, 2);
+    t.Press(Qt::Key_S);
+    EXPECT_EQ(w.m_nCurPage, 3);
+    EXPECT_EQ(w.m_TabCtrl->currentIndex(), 3);
+
+    t.Press(Qt::Key_M);
+    ASSERT_TRUE(w.CurrentSeries()->HasModel());
+    EXPECT_EQ(w.m_TabCtrl->count(), 6);
+    EXPECT_EQ(w.m_nCurPage, 3);
+    t.Press(Qt::Key_P);
+    EXPECT_EQ(w.m_TabCtrl->currentIndex(), 4);
+    EXPECT_FALSE(w.m_pProbPage->isHidden());
+    t.Press(Qt::Key_S);
+    EXPECT_EQ(w.m_TabCtrl->currentIndex(), 5);
+    // neither changes the series' own tab
+    EXPECT_EQ(w.CurrentSeries()->m_nPage, 3);
+}
+
+TEST(CommandRouting, ExportsFollowTheSelectedDiagramTab) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    w.OpenFiles({kExample});
+    t.Press(Qt::Key_F);
+    t.Press(Qt::Key_M);
+    ASSERT_EQ(w.m_TabCtrl->count(), 6);
+    struct CASE {
+        int nTab;
+        const char* saved; // nullptr: the export is disabled on that tab
+    };
+    const CASE cases[] = {{0, nullptr},
+                          {1, "Astigmatism-time data table saved to file ["},
+                          {2, "Characteristic function data table saved to file ["},
+                          {3, "Model data table saved to file ["},
+                          {4, "Probability data table saved to file ["},
+                          {5, nullptr}};
+    TempDir dir;
+    for (const CASE& c : cases) {
+        t.ClickTab(c.nTab);
+        ASSERT_EQ(w.m_nCurPage, c.nTab);
+        EXPECT_EQ(t.EnabledInMenus().count(ID_FILE_EXPORT_IMAGE), c.saved ? 1u : 0u) << c.nTab;
+        const std::string path = dir.File("tab" + std::to_string(c.nTab) + ".txt");
+        t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{path, 1});
+        w.CommandAction(ID_FILE_EXPORT_TABLE)->trigger();
+        if (!c.saved) {
+            t.dialogs.saveAnswers.clear();
+            continue;
+        }
+        w.FeedPane();
+        EXPECT_TRUE(w.m_edLog->toPlainText().contains(QString::fromStdString(c.saved + path)))
+            << c.nTab;
+    }
+    EXPECT_EQ(t.dialogs.saveRequests.size(), 4u);
+}
+
+TEST(CommandRouting, ReExtractShrinksTheTabsAndKeepsTheA22Page) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    w.OpenFiles({kExample});
+    t.Press(Qt::Key_F);
+    t.ClickTab(1);
+    QTest::mouseClick(w.m_pA1TimePage->findChild<QCheckBox*>("1013"), Qt::LeftButton);
+    t.Press(Qt::Key_E);
+    EXPECT_EQ(t.TabTexts(), (std::vector<std::string>{"Log Text", "A22-Time Graph"}));
+    EXPECT_EQ(t.VisiblePage(), static_cast<CTessaricPage*>(w.m_pA1TimePage));
+    EXPECT_EQ(w.CurrentSeries()->m_nMirrorY, -1);
+}
+
+TEST(CommandRouting, CommandsReachTheCurrentSeriesAfterTheListChanged) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    w.OpenFiles({kExample, kExample});
+    // the A22 page last showed the first series; that one goes while the
+    // log text is shown, and the second moves into its place
+    t.ClickTab(0);
+    w.m_cbSeries->setCurrentIndex(0);
+    emit w.m_cbSeries->activated(0);
+    t.ClickTab(0);
+    w.OnDelete();
+    ASSERT_EQ(w.m_SeriesList.size(), 1u);
+    EXPECT_EQ(w.m_pA1TimePage->m_pSeries, nullptr);
+    t.Press(Qt::Key_F);
+    EXPECT_TRUE(w.m_SeriesList[0].HasCharFunction());
+}

@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "diagram/PlotPrimitives.h"
 #include "evaluation/ProbabilityModel.h"
+#include "report/ExportCurves.h"
 
 #include <algorithm>
 #include <cmath>
@@ -141,7 +142,7 @@ void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& l
         double tMin = 0.0, tMax = 0.0, fMin = 0.0, fMax = 0.0;
         series.GetCFuncRange(tMin, tMax, fMin, fMax);
         if (type == FittedModel) {
-            tMax = std::max(tMax, kModelLifetimeMargin * series.m_dModelLifetime);
+            tMax = std::max(tMax, kModelLifetimeMargin * ModelCurveLifetime(series));
             if (const auto step = StepTime(series))
                 fMax = std::max(fMax, ModelFunction(model, tMax / *step));
         }

@@ -90,9 +90,6 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
         return;
     }
 
-    const double g = kRandomWalkShare * fmax / kt;
-    const Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
-                          std::sqrt(kDriftShare * fmax) / kt};
     // Di cannot explain more than the largest value over the largest
     // distance, Da not more than twice the initial slope, the drift not more
     // than twice the largest value; tc lies within the extracted range. The
@@ -103,6 +100,14 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
     const double sLimit = 2.0 * std::sqrt(fmax) / kt;
     const Params lower = {-diLimit, -daLimit, 0.0, -sLimit};
     const Params upper = {diLimit, daLimit, kt, sLimit};
+    const double g = kRandomWalkShare * fmax / kt;
+    Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
+                    std::sqrt(kDriftShare * fmax) / kt};
+    // Da's start value can exceed its bound when the initial slope is small
+    // against the share given to Di; the kept result must lie inside the
+    // bounds even when no minimisation improves on the start.
+    for (std::size_t j = 0; j < 4; ++j)
+        start[j] = std::clamp(start[j], lower[j], upper[j]);
     for (std::size_t j = 0; j < 4; ++j) {
         module.m_pParams[j] = start[j];
         module.m_pBounds[2 * j] = lower[j];

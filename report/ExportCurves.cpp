@@ -3,6 +3,8 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/StabilityModel.h"
 
+#include <cmath>
+
 namespace {
 
 // Where the probability table stops: P(a, t) has fallen to 5 %.
@@ -20,6 +22,14 @@ double CurveStep(double dEnd) {
 
 } // namespace
 
+double ModelCurveLifetime(const CA1TimeSeries& series) {
+    if (!IsUnboundedTime(series.m_dModelLifetime, series.m_dPeriod))
+        return series.m_dModelLifetime;
+    double tmin = 0.0, tmax = 0.0, fmin = 0.0, fmax = 0.0;
+    series.GetCFuncRange(tmin, tmax, fmin, fmax);
+    return tmax;
+}
+
 ModelParameters SeriesModel(const CA1TimeSeries& series) {
     return {series.m_dModelDi, series.m_dModelDa, series.m_dModelTc, series.m_dModelS};
 }
@@ -29,7 +39,7 @@ MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
     if (i <= 0)
         return point;
     const ModelParameters model = SeriesModel(series);
-    point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
+    point.dTime = i * CurveStep(ModelCurveLifetime(series) * kModelCurveReach);
     const double k = point.dTime / series.m_dPeriod;
     const std::int32_t nParams = static_cast<std::int32_t>(model.size());
     point.dF = StabilityModelValue(&k, &nParams, model.data());
@@ -50,9 +60,13 @@ PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i
 double ProbabilityTableStep(const CA1TimeSeries& series) {
     const double a2 = series.m_dTolerance * series.m_dTolerance;
     const double steps = ProbabilityLifetime(a2, kTableEndProbability, SeriesModel(series));
+    // A probability that never falls to 5 % would stretch the axis to the
+    // largest time the program knows, rows of hundreds of digits.
+    if (steps >= VLARGE || !std::isfinite(steps))
+        return ProbabilityDataStep(series);
     return CurveStep(steps * series.m_dPeriod);
 }
 
 double ProbabilityDataStep(const CA1TimeSeries& series) {
-    return CurveStep(kProbabilityDataReach * series.m_dModelLifetime);
+    return CurveStep(kProbabilityDataReach * ModelCurveLifetime(series));
 }

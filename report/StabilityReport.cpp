@@ -8,7 +8,6 @@
 #include "report/ExportFrame.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -29,19 +28,12 @@ constexpr LIMITLINE kLimitLines[] = {
     {kLowerBandProbability, "  - upper limit  (16% stability): "},
 };
 
-// The lifetime operations give an unbounded time as VLARGE image steps (in
-// seconds VLARGE times the period, or the largest double or infinity where
-// that overflows): the probability never falls to the limit, or the random
-// walk alone never reaches the tolerance. As a number it would fill 300
-// digits, so the report names it "unbounded" instead.
-bool IsUnbounded(double dSeconds, double dPeriod) {
-    if (std::isinf(dSeconds))
-        return true;
-    return dPeriod > 0.0 && dSeconds >= std::min(VLARGE * dPeriod, DBL_MAX);
-}
-
+// The lifetime operations give an unbounded time as VLARGE image steps: the
+// probability never falls to the limit, or the model never reaches the
+// tolerance. As a number it would fill 300 digits, so the report names it
+// "unbounded" instead.
 std::string LifetimeText(double dSeconds, double dPeriod) {
-    return IsUnbounded(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
+    return IsUnboundedTime(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
 }
 
 // Collects the report the way its layout is described: headings carry their
@@ -71,11 +63,10 @@ bool HasReportData(const CA1TimeSeries& series) {
 }
 
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
-    // When the model search gave up, the stored model lifetime is where it
-    // stopped: the lifetime lies beyond it.
-    std::string line = series.m_nModelLifetimeState == -2
-                           ? FormatC(" Estimated lifetime: above %.1f s", series.m_dModelLifetime)
-                           : FormatC(" Estimated lifetime: %.1f s", series.m_dModelLifetime);
+    // A model that never reaches the tolerance within the largest time the
+    // program can express has an unbounded lifetime.
+    std::string line =
+        " Estimated lifetime: " + LifetimeText(series.m_dModelLifetime, series.m_dPeriod);
     // The direct lifetime is shown beside it only while it lies inside the
     // extracted range; at the end of the range it is a mere bound.
     if (tmaxCF > series.m_dLifetime)

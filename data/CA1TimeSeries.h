@@ -44,6 +44,8 @@ public:
     void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt);
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
+    // Logs the notes on a weakly supported fit (FitNotes), if there are any.
+    void LogFitNotes();
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
     double GetProbabilityLifetime(double dTolerance, double dProbability) const;

@@ -1,4 +1,5 @@
 #include "data/CA1TimeSeries.h"
+#include "evaluation/FitNotes.h"
 #include "evaluation/ModelLifetimeSearch.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
@@ -146,6 +147,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
         LogMessage(crossing.kind == CrossingKind::Beyond
                        ? "           up to the largest time span the program can express."
                        : "           for every time span: the lifetime is unbounded.");
+        LogFitNotes();
         return crossing.dSteps;
     }
     m_dModelLifetime = t0 * crossing.dSteps;
@@ -158,7 +160,17 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
                            "%.1f image steps cannot be given in seconds.",
                            crossing.dSteps));
     }
+    LogFitNotes();
     return crossing.dSteps;
+}
+
+void CA1TimeSeries::LogFitNotes() {
+    const std::vector<std::string> notes = FitNotes(*this);
+    if (notes.empty())
+        return;
+    LogMessage("Fit notes:");
+    for (const std::string& note : notes)
+        LogMessage("- " + note);
 }
 
 double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {

@@ -1,6 +1,7 @@
 #include "report/StabilityReport.h"
 
 #include "data/CA1TimeSeries.h"
+#include "evaluation/FitNotes.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -131,6 +132,17 @@ void AppendModel(CReportText& report, const CA1TimeSeries& series) {
     report.Line(FormatC(" Best fit s-square: %.3G", series.m_dModelSSqr));
 }
 
+// Beyond the report's own blocks, so that every line above keeps its place.
+void AppendFitNotes(CReportText& report, const CA1TimeSeries& series) {
+    const std::vector<std::string> notes = FitNotes(series);
+    if (notes.empty())
+        return;
+    report.Spacer();
+    report.Heading("\r\n  Fit notes:");
+    for (const std::string& note : notes)
+        report.Line("  - " + note);
+}
+
 } // namespace
 
 std::string BuildStabilityReport(const CA1TimeSeries& series) {
@@ -157,6 +169,7 @@ std::string BuildStabilityReport(const CA1TimeSeries& series) {
         AppendModel(report, series);
     report.Spacer();
     report.Heading(kRule);
+    AppendFitNotes(report, series);
     return report.Take();
 }
 

@@ -35,36 +35,36 @@ std::vector<std::string> FitNotes(const CA1TimeSeries& series) {
     const double tmaxCF = series.m_CFuncData.back().nImage * series.m_dPeriod;
 
     if (series.m_dModelDi <= kNearZeroFraction * bounds.upper[0])
-        notes.emplace_back("Di is close to 0: a walk that decays with tc stands in for a constant "
-                           "random walk, and the lifetime may come out too long.");
+        notes.emplace_back("Di is near 0: a walk decaying with tc stands in; lifetime may be too "
+                           "long.");
     else if (AtUpperBound(series.m_dModelDi, bounds.upper[0]))
-        notes.emplace_back("Di is at the upper end of its range: the model cannot follow the "
-                           "data closely; read the lifetime with care.");
+        notes.emplace_back("Di is at the top of its range: the model misses the data; use with "
+                           "care.");
     // without a decaying walk tc has nothing to describe
     const bool decaying = series.m_dModelDa > kNearZeroFraction * bounds.upper[1];
     if (decaying && AtUpperBound(series.m_dModelTc, bounds.dKt))
-        notes.emplace_back("tc reaches the longest extracted time span: the correlation time is "
-                           "not measured, only bounded from below.");
+        notes.emplace_back("tc reaches the longest time span: the correlation time is not "
+                           "measured.");
     if (AtUpperBound(series.m_dModelDa, bounds.upper[1]))
-        notes.emplace_back("Da is at the upper end of its range: the initial rise of f(t) is not "
-                           "described well.");
+        notes.emplace_back("Da is at the top of its range: the initial rise of f(t) is not "
+                           "described.");
     if (AtUpperBound(series.m_dModelS, bounds.upper[3]))
-        notes.emplace_back("s is at the upper end of its range: the drift is not described well.");
+        notes.emplace_back("s is at the top of its range: the drift is not described well.");
 
     if (series.m_nModelLifetimeState == -2) {
-        notes.emplace_back("The model never reaches the tolerance: the recording cannot confirm "
-                           "any lifetime; record longer.");
+        notes.emplace_back("The model never reaches the tolerance: no lifetime can be "
+                           "confirmed.");
     } else if (series.m_nModelLifetimeState == 1 && tmaxCF > 0.0 &&
                series.m_dModelLifetime > kMaxExtrapolation * tmaxCF) {
         notes.emplace_back(
-            FormatC("The lifetime lies %.1f times beyond the longest extracted time span: it is "
-                    "an extrapolation; record longer to confirm it.",
+            FormatC("Lifetime is %.3G x the longest time span: an extrapolation; record "
+                    "longer.",
                     series.m_dModelLifetime / tmaxCF));
     }
     if (series.m_CFuncData.size() < kFewRecords)
         notes.emplace_back(
-            FormatC("Only %d points of the characteristic function carry the fit: record at "
-                    "least twice as many images for four parameters to be determined.",
+            FormatC("Only %d points carry the fit of 4 parameters: record twice as many "
+                    "images.",
                     static_cast<int>(series.m_CFuncData.size())));
     return notes;
 }

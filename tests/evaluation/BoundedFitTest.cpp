@@ -190,11 +190,11 @@ TEST(BoundedFit, NotesOnAFitTheDataCannotSupport) {
     Fit(weak, 1);
     const std::vector<std::string> notes = FitNotes(weak);
     ASSERT_FALSE(notes.empty());
-    EXPECT_EQ(notes.back(), "Only 16 points of the characteristic function carry the fit: record "
-                            "at least twice as many images for four parameters to be determined.");
+    EXPECT_EQ(notes.back(),
+              "Only 16 points carry the fit of 4 parameters: record twice as many images.");
     bool extrapolated = false;
     for (const std::string& note : notes)
-        extrapolated = extrapolated || note.rfind("The lifetime lies ", 0) == 0;
+        extrapolated = extrapolated || note.rfind("Lifetime is ", 0) == 0;
     EXPECT_TRUE(extrapolated);
 
     // a long recording of both walks, the decaying one well resolved, whose

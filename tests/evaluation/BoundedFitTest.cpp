@@ -106,10 +106,10 @@ TEST(BoundedFit, SameAnswerForEverySeed) {
 
 TEST(BoundedFit, KeptParametersLieInsideTheBounds) {
     const SIMULATIONSETTINGS cases[] = {
-        Settings(171, 0.05, 0.0, 0.0, 0.0, 4),     // short pure random walk
-        Settings(1000, 0.0, 0.0, 0.01, 0.0, 1),    // noise-free pure drift
-        Settings(1500, 0.02, 0.1, 0.0, 0.05, 3),   // decaying walk with noise
-        Settings(1200, 0.05, 0.0, 0.004, 0.1, 5),  // drifting walk with noise
+        Settings(171, 0.05, 0.0, 0.0, 0.0, 4),    // short pure random walk
+        Settings(1000, 0.0, 0.0, 0.01, 0.0, 1),   // noise-free pure drift
+        Settings(1500, 0.02, 0.1, 0.0, 0.05, 3),  // decaying walk with noise
+        Settings(1200, 0.05, 0.0, 0.004, 0.1, 5), // drifting walk with noise
     };
     for (const SIMULATIONSETTINGS& settings : cases) {
         CA1TimeSeries series = SimulatedSeries(settings);

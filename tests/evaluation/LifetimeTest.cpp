@@ -149,11 +149,11 @@ TEST(ModelLifetime, BracketedCrossingAtEveryScale) {
         double di, s, tolerance, period;
     };
     const CASE cases[] = {
-        {100.0, 0.0, 1.27, 1.0},   // 8.1e-5 image steps: below one step
-        {1.0, 0.5, 3.0, 2.0},      // 3.2 image steps
-        {0.0005, 0.0, 1.27, 1.0},  // 3.2e6 s
-        {0.0, 1e-6, 1.27, 1.0},    // drift only, 1.27e6 s
-        {2e-4, 3e-7, 1.27, 0.5},   // both, 1.2e6 image steps
+        {100.0, 0.0, 1.27, 1.0},  // 8.1e-5 image steps: below one step
+        {1.0, 0.5, 3.0, 2.0},     // 3.2 image steps
+        {0.0005, 0.0, 1.27, 1.0}, // 3.2e6 s
+        {0.0, 1e-6, 1.27, 1.0},   // drift only, 1.27e6 s
+        {2e-4, 3e-7, 1.27, 0.5},  // both, 1.2e6 image steps
     };
     for (const CASE& c : cases) {
         LogCapture log;
@@ -161,8 +161,9 @@ TEST(ModelLifetime, BracketedCrossingAtEveryScale) {
         series.m_dPeriod = c.period;
         const double a2 = c.tolerance * c.tolerance;
         const double di2 = c.di * c.di;
-        const double expected =
-            c.s == 0.0 ? a2 / (2.0 * di2) : (std::sqrt(di2 * di2 + c.s * c.s * a2) - di2) / (c.s * c.s);
+        const double expected = c.s == 0.0
+                                    ? a2 / (2.0 * di2)
+                                    : (std::sqrt(di2 * di2 + c.s * c.s * a2) - di2) / (c.s * c.s);
         const double steps = series.EvaluateModelLifetime(c.tolerance);
         EXPECT_NEAR(steps, expected, 1e-12 * expected) << c.di << ", " << c.s;
         EXPECT_EQ(series.m_dModelLifetime, c.period * steps);

@@ -3,8 +3,8 @@
 // after an intended change of the report, run
 //     TESSARIC_UPDATE_GOLDEN=1 build/tests/test_report --gtest_filter='StabilityReport*'
 // and review the difference of tests/fixtures/ before committing it.
-#include "evaluation/ProbabilityModel.h"
 #include "report/StabilityReport.h"
+#include "evaluation/ProbabilityModel.h"
 #include "report/ReportTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -46,7 +46,8 @@ TEST(StabilityReport, WithModelMatchesGoldenAndLayout) {
     EXPECT_EQ(lines[42], lines[1]);
     EXPECT_EQ(lines[43], " ");
     EXPECT_EQ(lines[44], "  Fit notes:");
-    EXPECT_EQ(lines[45], "   - Lifetime is 5.71 x the longest time span: an extrapolation; record longer.");
+    EXPECT_EQ(lines[45],
+              "   - Lifetime is 5.71 x the longest time span: an extrapolation; record longer.");
     // The direct lifetime (7.5 s) lies inside the extracted range (21 * 0.5 s).
     EXPECT_EQ(lines[5], "  Estimated lifetime: 60.0 s (direct method: 7.5 s)");
     EXPECT_EQ(lines[18], "  Input log file: /data/logs/run1.log");
@@ -76,7 +77,8 @@ TEST(StabilityReport, ModelThatNeverReachesTheToleranceIsUnbounded) {
     series.m_dModelLifetime = VLARGE * series.m_dPeriod;
     const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series));
     EXPECT_EQ(lines[5], "  Estimated lifetime: unbounded (direct method: 7.5 s)");
-    EXPECT_EQ(lines[45], "   - The model never reaches the tolerance: no lifetime can be confirmed.");
+    EXPECT_EQ(lines[45],
+              "   - The model never reaches the tolerance: no lifetime can be confirmed.");
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("-0.0"), std::string::npos) << line;
 }

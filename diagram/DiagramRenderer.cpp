@@ -153,20 +153,24 @@ void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& l
             layout.dGuideTime = series.m_dLifetime;
             layout.dGuideLevel = sqrTolerance;
         } else if (type == FittedModel) {
-            layout.bGuide = true;
+            // an unbounded lifetime has no place on the time axis
+            layout.bGuide = !IsUnboundedTime(series.m_dModelLifetime, series.m_dPeriod);
             layout.dGuideTime = series.m_dModelLifetime;
             layout.dGuideLevel = sqrTolerance;
         }
         return;
     }
-    case ProbabilityPlot:
-        layout.xAxis =
-            AxisOf({0.0, t0 * ProbabilityLifetime(sqrTolerance, kProbabilityPlotEnd, model)}, true);
+    case ProbabilityPlot: {
+        // P(a, t) that never falls to 20 % would stretch the axis to VLARGE:
+        // it then ends where the probability table ends
+        const double end = ProbabilityLifetime(sqrTolerance, kProbabilityPlotEnd, model);
+        layout.xAxis = AxisOf({0.0, end >= VLARGE ? ProbabilityTableEnd(series) : t0 * end}, true);
         layout.leftAxis = AxisOf({0.0, 1.0}, true);
         layout.bGuide = true;
         layout.dGuideTime = t0 * ProbabilityLifetime(sqrTolerance, kMedianProbability, model);
         layout.dGuideLevel = kMedianProbability;
         return;
+    }
     default:
         return;
     }

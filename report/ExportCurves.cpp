@@ -57,14 +57,19 @@ PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i
     return point;
 }
 
-double ProbabilityTableStep(const CA1TimeSeries& series) {
+double ProbabilityTableEnd(const CA1TimeSeries& series) {
     const double a2 = series.m_dTolerance * series.m_dTolerance;
     const double steps = ProbabilityLifetime(a2, kTableEndProbability, SeriesModel(series));
     // A probability that never falls to 5 % would stretch the axis to the
-    // largest time the program knows, rows of hundreds of digits.
+    // largest time the program knows, rows of hundreds of digits: the axis
+    // then ends where the binary file's does.
     if (steps >= VLARGE || !std::isfinite(steps))
-        return ProbabilityDataStep(series);
-    return CurveStep(steps * series.m_dPeriod);
+        return kProbabilityDataReach * ModelCurveLifetime(series);
+    return steps * series.m_dPeriod;
+}
+
+double ProbabilityTableStep(const CA1TimeSeries& series) {
+    return CurveStep(ProbabilityTableEnd(series));
 }
 
 double ProbabilityDataStep(const CA1TimeSeries& series) {

@@ -35,4 +35,7 @@ PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i
 // The table's time axis ends where P has fallen to 5 %, or, when P never
 // falls that far, where the binary file's ends: at twice ModelCurveLifetime.
 double ProbabilityTableStep(const CA1TimeSeries& series);
+// Where the table's time axis ends, in s; the probability diagram ends there
+// too.
+double ProbabilityTableEnd(const CA1TimeSeries& series);
 double ProbabilityDataStep(const CA1TimeSeries& series);

@@ -6,7 +6,7 @@ PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             locales python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build test run bench validate format clean
 
 all: build
 
@@ -39,6 +39,10 @@ run: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# Coverage of the confidence intervals on simulated series (minutes).
+validate: build
+	$(BUILD_DIR)/tests/validate_confidence
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -121,7 +121,7 @@ void CA1TimeSeries::EvaluateLifetime(double dTolerance) {
 }
 
 double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
-    if (m_nModelState != 1)
+    if (!HasModel())
         return 0.0;
     if (!IsValidTolerance(dTolerance)) {
         LogMessage("ERROR: Lifetime evaluation from the model function failed. The astigmatism "
@@ -133,7 +133,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
     const bool validPeriod = IsValidPeriod(m_dPeriod);
     const double t0 = validPeriod ? m_dPeriod : 0.0;
 
-    const ModelParameters model = {m_dModelDi, m_dModelDa, m_dModelTc, m_dModelS};
+    const ModelParameters model = GetModelParameters();
     const MODELCROSSING crossing = SearchModelCrossing(model, dTolerance * dTolerance);
     if (!crossing.Found()) {
         // The largest time the program can express stands for "unbounded",
@@ -174,9 +174,9 @@ void CA1TimeSeries::LogFitNotes() {
 }
 
 double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
-    if (m_nModelState != 1 || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
+    if (!HasModel() || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
         return 0.0;
-    const ModelParameters randomWalk = {m_dModelDi, m_dModelDa, m_dModelTc, 0.0};
+    const ModelParameters randomWalk = GetRandomWalkParameters();
     const MODELCROSSING crossing = SearchModelCrossing(randomWalk, dTolerance * dTolerance);
     if (crossing.Found())
         return m_dPeriod * crossing.dSteps;

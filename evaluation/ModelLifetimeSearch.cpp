@@ -1,5 +1,7 @@
 #include "evaluation/ModelLifetimeSearch.h"
 
+#include "evaluation/StabilityModel.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -18,11 +20,7 @@ constexpr double kScanRatio = 1.0442737824274138;
 constexpr int kMaxBisections = 2100;
 
 double Residual(const ModelParameters& params, double a2, double k) {
-    const auto [di, da, tc, s] = params;
-    // Without Da the decaying walk is absent; 0 * exp(...) would give NaN once
-    // a negative tc lets the exponential overflow.
-    const double decaying = da == 0.0 ? 0.0 : da * da * std::exp(-k / tc);
-    return 2.0 * k * (decaying + di * di) + s * s * k * k - a2;
+    return ModelFunction(params, k) - a2;
 }
 
 bool Reached(double residual) {

@@ -21,7 +21,7 @@ struct MODELCROSSING {
 // span that still converts to seconds.
 inline constexpr double kCrossingSearchStart = 1e-300;
 
-// First k > 0 with 2k (Da^2 exp(-k/tc) + Di^2) + s^2 k^2 >= a2, bracketed by a
-// geometric scan from kCrossingSearchStart and narrowed by bisection to the
+// First k > 0 where the model function (evaluation/StabilityModel.h) reaches
+// a2, bracketed by a geometric scan from kCrossingSearchStart and narrowed by bisection to the
 // resolution of a double.
 MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2);

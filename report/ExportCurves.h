@@ -8,8 +8,6 @@ class CA1TimeSeries;
 // always this many points, the first at time span 0.
 inline constexpr int kExportCurvePoints = 501;
 
-ModelParameters SeriesModel(const CA1TimeSeries& series);
-
 // The model lifetime in s where it is bounded; where the model never reaches
 // the tolerance, the longest extracted time span, so that curves drawn or
 // written against it keep a finite time axis.

@@ -25,14 +25,9 @@ namespace {
 
 const double kTolerance = AstigmatismTolerance(300.0, 1.0, 0.25);
 
-CA1TimeSeries SimulatedSeries(const SIMULATIONSETTINGS& settings) {
-    CSimulationRandom random(settings.nSeed);
-    const auto values = SimulateAstigmatism(settings, random);
-    CA1TimeSeries series;
-    series.m_dPeriod = settings.dPeriod;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        series.m_Samples.push_back(
-            A1SAMPLE{static_cast<std::int32_t>(i + 1), values[i][0], values[i][1], 0.0, 0.0});
+// A simulated recording with its characteristic function and direct lifetime.
+CA1TimeSeries EvaluatedSeries(const SIMULATIONSETTINGS& settings) {
+    CA1TimeSeries series = SimulatedSeries(settings);
     series.EvaluateCharFunction(10);
     series.EvaluateLifetime(kTolerance);
     return series;
@@ -77,7 +72,7 @@ double ModelValue(const CA1TimeSeries& series, double k) {
 
 TEST(BoundedFit, SameAnswerForEverySeed) {
     // noise-dominated: the best fit wants tc beyond the largest distance
-    CA1TimeSeries series = SimulatedSeries(Settings(3000, 0.01, 0.0, 0.0, 0.3, 2));
+    CA1TimeSeries series = EvaluatedSeries(Settings(3000, 0.01, 0.0, 0.0, 0.3, 2));
     ASSERT_EQ(series.m_nCFuncState, 1);
     Fit(series, 1);
     const CA1TimeSeries first = series;
@@ -112,7 +107,7 @@ TEST(BoundedFit, KeptParametersLieInsideTheBounds) {
         Settings(1200, 0.05, 0.0, 0.004, 0.1, 5), // drifting walk with noise
     };
     for (const SIMULATIONSETTINGS& settings : cases) {
-        CA1TimeSeries series = SimulatedSeries(settings);
+        CA1TimeSeries series = EvaluatedSeries(settings);
         ASSERT_EQ(series.m_nCFuncState, 1);
         for (std::uint32_t seed : {1u, 7u, 12u}) {
             Fit(series, seed);
@@ -186,7 +181,7 @@ TEST(BoundedFit, ReachesTheBoundedMinimumOfADenseSearch) {
 TEST(BoundedFit, NotesOnAFitTheDataCannotSupport) {
     // 171 images of a pure random walk: 16 points, and a lifetime far beyond
     // the 17 s the characteristic function spans
-    CA1TimeSeries weak = SimulatedSeries(Settings(171, 0.05, 0.0, 0.0, 0.0, 4));
+    CA1TimeSeries weak = EvaluatedSeries(Settings(171, 0.05, 0.0, 0.0, 0.0, 4));
     Fit(weak, 1);
     const std::vector<std::string> notes = FitNotes(weak);
     ASSERT_FALSE(notes.empty());
@@ -199,7 +194,7 @@ TEST(BoundedFit, NotesOnAFitTheDataCannotSupport) {
 
     // a long recording of both walks, the decaying one well resolved, whose
     // lifetime lies inside the extracted range
-    CA1TimeSeries sound = SimulatedSeries(Settings(3000, 0.05, 0.1, 0.005, 0.0, 6));
+    CA1TimeSeries sound = EvaluatedSeries(Settings(3000, 0.05, 0.1, 0.005, 0.0, 6));
     Fit(sound, 1);
     EXPECT_EQ(FitNotes(sound), std::vector<std::string>{});
     EXPECT_TRUE(FitNotes(CA1TimeSeries{}).empty());

@@ -3,10 +3,10 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3
+            locales python3 xvfb xauth dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench validate format clean
+.PHONY: all deps configure build test run deb bench validate format clean
 
 all: build
 
@@ -33,9 +33,22 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# With a display the window opens with the example imported; without one the
+# example's report is printed as the command-line program gives it.
 run: build
-	rm -rf out/example
-	$(BUILD_DIR)/tessaric-cli evaluate --seed 1 --out out/example examples/c1a1_example.log
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD_DIR)/tessaric examples/c1a1_example.log; \
+	else \
+	  rm -rf out/example && \
+	  $(BUILD_DIR)/tessaric-cli evaluate --seed 1 --out out/example examples/c1a1_example.log && \
+	  echo "No display: the report above comes from tessaric-cli. To open the window, run" && \
+	  echo "  $(BUILD_DIR)/tessaric examples/c1a1_example.log   in a desktop session, or" && \
+	  echo "  xvfb-run -a $(BUILD_DIR)/tessaric --screenshot window.png examples/c1a1_example.log"; \
+	fi
+
+# A Debian package of the programs, the desktop entry and the icon.
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

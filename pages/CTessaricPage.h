@@ -30,6 +30,10 @@ public:
     // reference to it.
     virtual void ForgetSeries() { m_pSeries = nullptr; }
 
+    // At the end of the program: the page's display choice into the
+    // parameters (the A22-time page keeps one; the others have none).
+    virtual void StoreDisplayChoice(CMainParameters& /*params*/) {}
+
     // The page's own size in dialog units (its template).
     virtual QSize TemplateSize() const = 0;
 

@@ -8,9 +8,10 @@ public:
     virtual ~IPageHost() = default;
 
     // After an evaluation has moved the series' stored tab: rebuild the
-    // tabs for the current series, show its page and put the window's
-    // members into its controls.
+    // tabs for the current series and show its page.
     virtual void RefreshTabs() = 0;
+    // The window's members into its controls, as a page's command ends.
+    virtual void PutControls() = 0;
     // File dialogs, message boxes and modal windows of the page.
     virtual IUserDialogs& Dialogs() = 0;
 };

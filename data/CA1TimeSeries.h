@@ -76,6 +76,8 @@ public:
                   const ProgressCallback& progress = {});
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
+    // Logs the notes on a weakly supported fit (FitNotes), if there are any.
+    void LogFitNotes();
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
     // The first lines of the characteristic function and fitted model pages
@@ -132,9 +134,10 @@ public:
     double m_dModelTc = 0.0;
     double m_dModelS = 0.0;
     double m_dModelLifetime = 0.0;
-    // State of m_dModelLifetime: 0 none, 1 determined, -2 the model stays
-    // below the tolerance over the whole search range (m_dModelLifetime then
-    // holds the end of that range), -3 error (invalid tolerance).
+    // State of m_dModelLifetime: 0 none, 1 determined, -2 unbounded: the
+    // model stays below the tolerance up to VLARGE image steps
+    // (m_dModelLifetime then holds VLARGE steps in seconds), -3 error
+    // (invalid tolerance).
     std::int32_t m_nModelLifetimeState = 0;
     double m_dModelSSqr = 0.0;
     std::vector<UNIT> m_SqrUnits;

@@ -4,6 +4,7 @@
 #include "diagram/PlotPrimitives.h"
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/StabilityModel.h"
+#include "report/ExportCurves.h"
 
 #include <algorithm>
 #include <cmath>
@@ -128,7 +129,7 @@ void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& l
         double tMin = 0.0, tMax = 0.0, fMin = 0.0, fMax = 0.0;
         series.GetCFuncRange(tMin, tMax, fMin, fMax);
         if (type == FittedModel) {
-            tMax = std::max(tMax, kModelLifetimeMargin * series.m_dModelLifetime);
+            tMax = std::max(tMax, kModelLifetimeMargin * ModelCurveLifetime(series));
             if (const auto step = StepTime(series))
                 fMax = std::max(fMax, ModelFunction(model, tMax / *step));
         }
@@ -139,20 +140,24 @@ void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& l
             layout.dGuideTime = series.m_dLifetime;
             layout.dGuideLevel = sqrTolerance;
         } else if (type == FittedModel) {
-            layout.bGuide = true;
+            // an unbounded lifetime has no place on the time axis
+            layout.bGuide = !IsUnboundedTime(series.m_dModelLifetime, series.m_dPeriod);
             layout.dGuideTime = series.m_dModelLifetime;
             layout.dGuideLevel = sqrTolerance;
         }
         return;
     }
-    case ProbabilityPlot:
-        layout.xAxis =
-            AxisOf({0.0, t0 * ProbabilityLifetime(sqrTolerance, kProbabilityPlotEnd, model)}, true);
+    case ProbabilityPlot: {
+        // P(a, t) that never falls to 20 % would stretch the axis to VLARGE:
+        // it then ends where the probability table ends
+        const double end = ProbabilityLifetime(sqrTolerance, kProbabilityPlotEnd, model);
+        layout.xAxis = AxisOf({0.0, end >= VLARGE ? ProbabilityTableEnd(series) : t0 * end}, true);
         layout.leftAxis = AxisOf({0.0, 1.0}, true);
         layout.bGuide = true;
         layout.dGuideTime = t0 * ProbabilityLifetime(sqrTolerance, kMedianProbability, model);
         layout.dGuideLevel = kMedianProbability;
         return;
+    }
     default:
         return;
     }

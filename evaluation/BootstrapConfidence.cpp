@@ -203,8 +203,8 @@ ConfidenceValues SeriesConfidenceValues(const CA1TimeSeries& series) {
     values[kConfidenceDa] = series.m_dModelDa;
     values[kConfidenceTc] = series.m_dModelTc * series.m_dPeriod;
     values[kConfidenceS] = series.m_dModelS;
-    // When the search gave up, the stored lifetime is where it stopped, not
-    // a lifetime: as an interval's edge it would look like one.
+    // An unbounded model lifetime is stored as VLARGE steps in seconds;
+    // as an interval's edge it is infinite.
     values[kConfidenceModelLifetime] = series.m_nModelLifetimeState == -2
                                            ? std::numeric_limits<double>::infinity()
                                            : series.m_dModelLifetime;

@@ -258,12 +258,78 @@ void CFitModule::Report(int nResult) const {
     }
 }
 
+bool CFitModule::BelowLower(const CTuple& p, std::uint32_t j) const {
+    return m_pBounded[j] && p[j] <= m_pBounds[2 * j];
+}
+
+bool CFitModule::AboveUpper(const CTuple& p, std::uint32_t j) const {
+    return m_pBounded[j] && p[j] >= m_pBounds[2 * j + 1];
+}
+
+void CFitModule::ProjectOntoBounds(CTuple& p) const {
+    for (std::uint32_t j = 0; j < p.Size(); ++j) {
+        if (!m_pBounded[j])
+            continue;
+        // written as comparisons, so that a bound that is not a number
+        // leaves the parameter free instead of poisoning it
+        if (p[j] < m_pBounds[2 * j])
+            p[j] = m_pBounds[2 * j];
+        else if (p[j] > m_pBounds[2 * j + 1])
+            p[j] = m_pBounds[2 * j + 1];
+    }
+}
+
+CTuple CFitModule::ProjectedGradient(const CTuple& p, const CTuple& g) const {
+    CTuple projected = g;
+    for (std::uint32_t j = 0; j < p.Size(); ++j) {
+        // a parameter held at its bound by a gradient that pushes outwards
+        // is where it belongs
+        if ((BelowLower(p, j) && g[j] > 0.0) || (AboveUpper(p, j) && g[j] < 0.0))
+            projected[j] = 0.0;
+    }
+    return projected;
+}
+
+CTuple CFitModule::FeasibleDirection(const CTuple& p, const CTuple& g,
+                                     std::vector<double>& hessian) const {
+    const std::uint32_t n = p.Size();
+    // The quasi-Newton step on the free parameters only: -H_ff g_f, with the
+    // parameters held at their bounds left where they are. H_ff, a block of
+    // a positive definite matrix, is positive definite itself, so the step
+    // still leads downhill.
+    const CTuple free = ProjectedGradient(p, g);
+    CTuple xi = -free.MatrixProduct(hessian);
+    bool outwards = false;
+    for (std::uint32_t j = 0; j < n; ++j) {
+        if (free[j] == 0.0 && g[j] != 0.0)
+            xi[j] = 0.0;
+        if ((BelowLower(p, j) && xi[j] < 0.0) || (AboveUpper(p, j) && xi[j] > 0.0))
+            outwards = true;
+    }
+    // The curvature gathered so far would push a parameter out through the
+    // bound that its own gradient leads it away from; restart from the
+    // steepest descent, which never does.
+    if (outwards) {
+        std::fill(hessian.begin(), hessian.end(), 0.0);
+        for (std::uint32_t i = 0; i < n; ++i)
+            hessian[static_cast<std::size_t>(i) * n + i] = 1.0;
+        xi = -free;
+    }
+    return xi;
+}
+
 // Quasi-Newton minimisation with BFGS updates of the inverse Hessian
-// (Press et al., Numerical Recipes, 2nd ed., section 10.7). `start` holds the
-// start values on entry and the result on return, except after a round-off
-// failure, when it keeps the start values.
+// (Press et al., Numerical Recipes, 2nd ed., section 10.7), kept within the
+// bounds of the bounded parameters: parameters that a gradient pushes
+// against their bound are held there, and every trial point of the line
+// search is projected onto the bounds (the projected quasi-Newton method,
+// Bertsekas, SIAM J. Control Optim. 20 (1982) 221). Without bounds it is the
+// published method to the last bit. `start` holds the start values on entry
+// and the result on return, except after a round-off failure, when it keeps
+// the start values (projected onto the bounds).
 int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGTol) {
     const std::uint32_t n = start.Size();
+    ProjectOntoBounds(start);
     CTuple p = start;
     double fp = SSquare(p);
     m_dSSquare = fp;
@@ -272,7 +338,7 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
     std::vector<double> hessian(static_cast<std::size_t>(n) * n, 0.0);
     for (std::uint32_t i = 0; i < n; ++i)
         hessian[static_cast<std::size_t>(i) * n + i] = 1.0;
-    CTuple xi = -g;
+    CTuple xi = FeasibleDirection(p, g, hessian);
     const double stpmax = 100.0 * std::max(std::sqrt(p.Dot(p)), static_cast<double>(n));
 
     for (int its = 0; its < kMaxIterations; ++its) {
@@ -295,17 +361,12 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
         g = SSquareGradient(p);
 
         // converged in the gradient, scaled by the parameters and by the
-        // s-square (or 1 when the s-square is below 1)
+        // s-square (or 1 when the s-square is below 1); the components that
+        // only push against a bound do not count
         const double den = std::max(fret, 1.0);
-        if (g.Abs().Product(p.Abs().Max(1.0)).MaxElement() / den < dGTol) {
+        if (ProjectedGradient(p, g).Abs().Product(p.Abs().Max(1.0)).MaxElement() / den < dGTol) {
             start = p;
             return Success;
-        }
-        for (std::uint32_t j = 0; j < n; ++j) {
-            if (m_pBounded[j] && (p[j] < m_pBounds[2 * j] || p[j] > m_pBounds[2 * j + 1])) {
-                start = p;
-                return RangeViolation;
-            }
         }
 
         dg = g - dg;
@@ -328,7 +389,7 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
                 }
             }
         }
-        xi = -g.MatrixProduct(hessian);
+        xi = FeasibleDirection(p, g, hessian);
     }
     // running out of iterations is not an error: the last point is the result
     start = p;
@@ -356,6 +417,7 @@ int CFitModule::LineSearch(const CTuple& xold, double fold, const CTuple& g, CTu
     bool firstBacktrack = true;
     for (;;) {
         x = xold + xi * alam;
+        ProjectOntoBounds(x);
         fret = SSquare(x);
         // The step is too short to change the point: give up and let the
         // caller's parameter test end the minimisation. Written so that a

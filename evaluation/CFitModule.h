@@ -11,6 +11,8 @@ class CLogFile;
 // Finds the parameters of a model function that minimise the s-square, the
 // (optionally weighted) sum of squared deviations from a set of data points,
 // by a quasi-Newton method with BFGS updates and a backtracking line search.
+// Parameters whose bound flag is set never leave their bounds: the result of
+// every minimisation lies inside them.
 //
 // Order of use: set m_pLog and m_bWeighted; RegisterData; RegisterFunction;
 // write start values, bounds and bound flags; then GetSSquare and Minimize
@@ -88,6 +90,16 @@ private:
     const double* StabilityModelValuesAt(const CTuple& p) const;
     CTuple StabilityModelSSquareGradient(const CTuple& p) const;
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);
+    // Bounded parameter j at or beyond its lower or upper bound.
+    bool BelowLower(const CTuple& p, std::uint32_t j) const;
+    bool AboveUpper(const CTuple& p, std::uint32_t j) const;
+    void ProjectOntoBounds(CTuple& p) const;
+    // The gradient without the components that push a parameter against its
+    // bound: 0 where the bounded minimum is reached.
+    CTuple ProjectedGradient(const CTuple& p, const CTuple& g) const;
+    // The quasi-Newton direction on the parameters that are free to move;
+    // resets the inverse Hessian when it would lead out of the bounds.
+    CTuple FeasibleDirection(const CTuple& p, const CTuple& g, std::vector<double>& hessian) const;
     int LineSearch(const CTuple& xold, double fold, const CTuple& g, CTuple& xi, CTuple& x,
                    double& fret, double stpmax) const;
     void Report(int nResult) const;

@@ -117,16 +117,15 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     const LINE lineY = FitFirstRecords(records, &A1SAMPLE::dY);
     // The intercept stands for the noise that every difference of two
     // measurements carries. The records are freed of the intercept as
-    // extrapolated, so f(t) starts near zero whatever its sign; but a noise
-    // variance cannot be negative, so a line that meets the axis below 0 (a
-    // curved function, or noise too small to resolve) reports an error of 0
-    // rather than the square root of a negative number.
+    // extrapolated, so f(t) starts near zero whatever its sign. The total is
+    // the root of the summed intercepts: one slightly negative component
+    // (noise too small to resolve) still leaves a valid total. Only where an
+    // intercept, or their sum, is negative, which no noise variance can be,
+    // is the error reported as 0 instead of the root of a negative number.
     m_dCFuncSlope = lineX.dSlope + lineY.dSlope;
-    const double noiseX = std::max(lineX.dIntercept, 0.0);
-    const double noiseY = std::max(lineY.dIntercept, 0.0);
-    m_dMeasErrorX = std::sqrt(noiseX);
-    m_dMeasErrorY = std::sqrt(noiseY);
-    m_dMeasError = std::sqrt(noiseX + noiseY);
+    m_dMeasErrorX = std::sqrt(std::max(lineX.dIntercept, 0.0));
+    m_dMeasErrorY = std::sqrt(std::max(lineY.dIntercept, 0.0));
+    m_dMeasError = std::sqrt(std::max(lineX.dIntercept + lineY.dIntercept, 0.0));
     LogMessage(FormatC("- extracted measurement error: %.3f nm, (%.3f, %.3f) nm", m_dMeasError,
                        m_dMeasErrorX, m_dMeasErrorY));
 

@@ -1,4 +1,5 @@
 #include "data/CA1TimeSeries.h"
+#include "evaluation/FitNotes.h"
 #include "evaluation/ModelLifetimeSearch.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
@@ -21,11 +22,9 @@ bool IsValidPeriod(double dPeriod) {
     return std::isfinite(dPeriod) && dPeriod > 0.0;
 }
 
-double StartSteps(double dSeconds, double dPeriod) {
-    if (!IsValidPeriod(dPeriod))
-        return 0.0;
-    const double steps = dSeconds / dPeriod;
-    return std::isfinite(steps) ? steps : 0.0;
+// VLARGE image steps in seconds, kept finite for periods above 1000 s.
+double UnboundedSeconds(double dPeriod) {
+    return std::min(VLARGE * dPeriod, std::numeric_limits<double>::max());
 }
 
 // The two ways the tolerance can miss the range of the characteristic
@@ -133,24 +132,25 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
     }
     const bool validPeriod = IsValidPeriod(m_dPeriod);
     const double t0 = validPeriod ? m_dPeriod : 0.0;
-    m_dModelLifetime = m_dLifetime;
 
     const ModelParameters model = GetModelParameters();
-    const MODELCROSSING crossing =
-        SearchModelCrossing(model, dTolerance * dTolerance, StartSteps(m_dLifetime, m_dPeriod));
-    m_dModelLifetime = t0 * crossing.dSteps;
-    if (!crossing.bFound) {
-        // m_dModelLifetime keeps the end of the search range: a finite time
-        // span that the diagrams and exports can still show, and a lower
-        // bound of the lifetime
+    const MODELCROSSING crossing = SearchModelCrossing(model, dTolerance * dTolerance);
+    if (!crossing.Found()) {
+        // The largest time the program can express stands for "unbounded",
+        // as it does for the probability lifetimes.
+        m_dModelLifetime = UnboundedSeconds(t0);
         m_nModelLifetimeState = -2;
         LogMessage("Warning: Lifetime could not be determined from the model function.");
         LogMessage(FormatC("         - The model stays below the squared astigmatism tolerance of "
                            "%.3f nm\u00B2",
                            dTolerance * dTolerance));
-        LogMessage(FormatC("           up to the end of the search at %.1f s.", m_dModelLifetime));
+        LogMessage(crossing.kind == CrossingKind::Beyond
+                       ? "           up to the largest time span the program can express."
+                       : "           for every time span: the lifetime is unbounded.");
+        LogFitNotes();
         return crossing.dSteps;
     }
+    m_dModelLifetime = t0 * crossing.dSteps;
     m_nModelLifetimeState = 1;
     LogMessage("Lifetime evaluation from the model function:");
     LogMessage(FormatC("- Astigmatism tolerance: %.3f nm.", dTolerance));
@@ -160,21 +160,30 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
                            "%.1f image steps cannot be given in seconds.",
                            crossing.dSteps));
     }
+    LogFitNotes();
     return crossing.dSteps;
+}
+
+void CA1TimeSeries::LogFitNotes() {
+    const std::vector<std::string> notes = FitNotes(*this);
+    if (notes.empty())
+        return;
+    LogMessage("Fit notes:");
+    for (const std::string& note : notes)
+        LogMessage("- " + note);
 }
 
 double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
     if (!HasModel() || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
         return 0.0;
     const ModelParameters randomWalk = GetRandomWalkParameters();
-    const MODELCROSSING crossing = SearchModelCrossing(randomWalk, dTolerance * dTolerance,
-                                                       StartSteps(m_dModelLifetime, m_dPeriod));
-    if (crossing.bFound)
+    const MODELCROSSING crossing = SearchModelCrossing(randomWalk, dTolerance * dTolerance);
+    if (crossing.Found())
         return m_dPeriod * crossing.dSteps;
-    // Without drift and without a constant walk the model may stay within
-    // the tolerance for ever: an unbounded time, the same stand-in that the
-    // probability lifetimes give.
-    return std::min(VLARGE * m_dPeriod, std::numeric_limits<double>::max());
+    // Without a constant walk the model may stay within the tolerance for
+    // ever: an unbounded time, the same stand-in that the probability
+    // lifetimes give.
+    return UnboundedSeconds(m_dPeriod);
 }
 
 std::string CA1TimeSeries::GetLifetimeText() const {
@@ -206,11 +215,9 @@ std::string CA1TimeSeries::GetModelLifetimeText() const {
         return "Unknown state.";
     if (m_nModelLifetimeState == -3)
         return "Error during evaluation.";
-    if (m_nModelLifetimeState == -2) {
-        return FormatC("Estimated lifetime is above the search range of the model (%.1f s). "
-                       "Astigmatism tolerance: %.3f nm",
-                       m_dModelLifetime, m_dTolerance);
-    }
+    if (m_nModelLifetimeState == -2)
+        return FormatC("Estimated lifetime: unbounded, Astigmatism tolerance: %.3f nm",
+                       m_dTolerance);
     return FormatC("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", m_dModelLifetime,
                    m_dTolerance);
 }

@@ -1,6 +1,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CFitRandom.h"
+#include "evaluation/ModelFitBounds.h"
 #include "infra/CNumber.h"
 
 #include <algorithm>
@@ -13,9 +14,6 @@
 
 namespace {
 
-// Four parameters need clearly more points than that to be fitted with any
-// confidence.
-constexpr std::size_t kMinRecords = 16;
 // Gradient tolerance of each minimisation: 10 eps.
 constexpr double kGradientTolerance = 2.220446049250313e-15;
 // At most this many minimisations, and the restarts end early once the best
@@ -64,24 +62,16 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         return;
     }
     const std::size_t n = m_CFuncData.size();
-    if (n < kMinRecords) {
+    if (n < kMinFitRecords) {
         LogMessage(
             "ERROR: Model fit aborted: Insufficient number of characteristic function data.");
         return;
     }
 
     const double t0 = m_dPeriod;
-    double fmax = m_CFuncData.front().dX + m_CFuncData.front().dY;
-    double tmax = m_CFuncData.front().nImage * t0;
-    std::int32_t kLargest = m_CFuncData.front().nImage;
-    for (const A1SAMPLE& record : m_CFuncData) {
-        fmax = std::max(fmax, record.dX + record.dY);
-        tmax = std::max(tmax, record.nImage * t0);
-        kLargest = std::max(kLargest, record.nImage);
-    }
-    // the largest distance; without a usable period it is the distance itself
-    // rather than 0 / 0
-    const double kt = (t0 > 0.0 && std::isfinite(t0)) ? tmax / t0 : static_cast<double>(kLargest);
+    const FITBOUNDS bounds = ModelFitBounds(*this);
+    const double fmax = bounds.dFMax;
+    const double kt = bounds.dKt;
 
     FITDATA data;
     try {
@@ -104,19 +94,16 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         data.w[i] = variance > 0.0 ? std::sqrt(pairs) / variance : std::sqrt(pairs);
     }
 
+    const Params& lower = bounds.lower;
+    const Params& upper = bounds.upper;
     const double g = kRandomWalkShare * fmax / kt;
-    const Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
-                          std::sqrt(kDriftShare * fmax) / kt};
-    // Di cannot explain more than the largest value over the largest
-    // distance, Da not more than twice the initial slope, the drift not more
-    // than twice the largest value; tc lies within the extracted range. The
-    // slope enters as its magnitude: a negative initial slope (noise) would
-    // otherwise give bounds, and random starts, that are not numbers.
-    const double diLimit = std::sqrt(fmax / kt);
-    const double daLimit = 2.0 * std::sqrt(std::fabs(m_dCFuncSlope));
-    const double sLimit = 2.0 * std::sqrt(fmax) / kt;
-    const Params lower = {-diLimit, -daLimit, 0.0, -sLimit};
-    const Params upper = {diLimit, daLimit, kt, sLimit};
+    Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
+                    std::sqrt(kDriftShare * fmax) / kt};
+    // Da's start value can exceed its bound when the initial slope is small
+    // against the share given to Di; the kept result must lie inside the
+    // bounds even when no minimisation improves on the start.
+    for (std::size_t j = 0; j < 4; ++j)
+        start[j] = std::clamp(start[j], lower[j], upper[j]);
     const auto setUp = [&](CFitModule& fit) {
         fit.m_bWeighted = 1;
         fit.RegisterData(static_cast<std::int32_t>(n), data.x.data(), data.y.data(), data.w.data());

@@ -2,21 +2,26 @@
 
 #include "evaluation/ProbabilityModel.h"
 
-#include <cstdint>
+// How the stability model meets a squared tolerance.
+enum class CrossingKind {
+    Found,  // dSteps is the first crossing
+    Beyond, // the model grows without bound but crosses only beyond VLARGE steps
+    Never,  // without Di and drift the model stays below the tolerance for ever
+};
 
 // Where the stability model first reaches a squared tolerance, in image steps.
 struct MODELCROSSING {
-    double dSteps = 0.0; // the crossing; where the search stopped when not found
-    bool bFound = false; // false: the search gave up at its step limit
+    double dSteps = 0.0; // the crossing; VLARGE when it was not found
+    CrossingKind kind = CrossingKind::Never;
+    bool Found() const { return kind == CrossingKind::Found; }
 };
 
-// The search gives up after this many steps: a walk of a million image steps
-// beyond its start without reaching the tolerance means the model stays
-// within it for any time span worth extrapolating to (and costs only a few
-// milliseconds).
-constexpr std::int32_t kMaxModelSearchSteps = 1000000;
+// The search range: far below one image step (a tolerance reached within a
+// fraction of the first step is still found) up to VLARGE, the largest time
+// span that still converts to seconds.
+inline constexpr double kCrossingSearchStart = 1e-300;
 
-// Walks in whole image steps from dStart towards the point where the model
-// function (evaluation/StabilityModel.h) reaches a2, then refines the step by a
-// factor of 10 at every crossing until it is below 0.001 image steps.
-MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2, double dStart);
+// First k > 0 where the model function (evaluation/StabilityModel.h) reaches
+// a2, bracketed by a geometric scan from kCrossingSearchStart and narrowed by bisection to the
+// resolution of a double.
+MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2);

@@ -4,6 +4,7 @@
 #include "evaluation/StabilityModel.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -228,6 +229,12 @@ constexpr double kLifetimeRelativeStep = 2.220446049250313e-14;
 constexpr double kLifetimeStart = 20.0;
 
 } // namespace
+
+bool IsUnboundedTime(double dSeconds, double dPeriod) {
+    if (!std::isfinite(dSeconds))
+        return true;
+    return dPeriod > 0.0 && dSeconds >= std::min(VLARGE * dPeriod, DBL_MAX);
+}
 
 double BesselI0(double x) {
     if (std::isnan(x))

@@ -9,6 +9,11 @@
 // still fits.
 inline constexpr double VLARGE = 1.7976931348623156e+305;
 
+// True for a time in seconds that stands for "unbounded": VLARGE image steps
+// or more (the largest double where that overflows), or not finite. A
+// period that is not positive leaves only the non-finite times unbounded.
+bool IsUnboundedTime(double dSeconds, double dPeriod);
+
 // The probabilities one standard deviation below and above the mean of a
 // normal distribution, printed as "16 %" and "84 %": the edges of the model
 // band and, as probabilities of staying within the tolerance, the upper and

@@ -3,6 +3,8 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/StabilityModel.h"
 
+#include <cmath>
+
 namespace {
 
 // Where the probability table stops: P(a, t) has fallen to 5 %.
@@ -20,12 +22,20 @@ double CurveStep(double dEnd) {
 
 } // namespace
 
+double ModelCurveLifetime(const CA1TimeSeries& series) {
+    if (!IsUnboundedTime(series.m_dModelLifetime, series.m_dPeriod))
+        return series.m_dModelLifetime;
+    double tmin = 0.0, tmax = 0.0, fmin = 0.0, fmax = 0.0;
+    series.GetCFuncRange(tmin, tmax, fmin, fmax);
+    return tmax;
+}
+
 MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
     MODELPOINT point;
     if (i <= 0)
         return point;
     const ModelParameters model = series.GetModelParameters();
-    point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
+    point.dTime = i * CurveStep(ModelCurveLifetime(series) * kModelCurveReach);
     const double k = point.dTime / series.m_dPeriod;
     point.dF = ModelFunction(model, k);
     point.dF16 = SqrAmplitudeQuantile(k, kLowerBandProbability, model);
@@ -42,12 +52,21 @@ PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i
     return point;
 }
 
-double ProbabilityTableStep(const CA1TimeSeries& series) {
+double ProbabilityTableEnd(const CA1TimeSeries& series) {
     const double a2 = series.m_dTolerance * series.m_dTolerance;
     const double steps = ProbabilityLifetime(a2, kTableEndProbability, series.GetModelParameters());
-    return CurveStep(steps * series.m_dPeriod);
+    // A probability that never falls to 5 % would stretch the axis to the
+    // largest time the program knows, rows of hundreds of digits: the axis
+    // then ends where the binary file's does.
+    if (steps >= VLARGE || !std::isfinite(steps))
+        return kProbabilityDataReach * ModelCurveLifetime(series);
+    return steps * series.m_dPeriod;
+}
+
+double ProbabilityTableStep(const CA1TimeSeries& series) {
+    return CurveStep(ProbabilityTableEnd(series));
 }
 
 double ProbabilityDataStep(const CA1TimeSeries& series) {
-    return CurveStep(kProbabilityDataReach * series.m_dModelLifetime);
+    return CurveStep(kProbabilityDataReach * ModelCurveLifetime(series));
 }

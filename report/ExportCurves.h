@@ -8,7 +8,12 @@ class CA1TimeSeries;
 // always this many points, the first at time span 0.
 inline constexpr int kExportCurvePoints = 501;
 
-// Point i of the model curve, which runs to 1.15 times the model lifetime so
+// The model lifetime in s where it is bounded; where the model never reaches
+// the tolerance, the longest extracted time span, so that curves drawn or
+// written against it keep a finite time axis.
+double ModelCurveLifetime(const CA1TimeSeries& series);
+
+// Point i of the model curve, which runs to 1.15 times ModelCurveLifetime so
 // that the crossing of the tolerance lies inside it. Times in s, f in nm^2.
 struct MODELPOINT {
     double dTime = 0.0;
@@ -25,7 +30,10 @@ struct PROBPOINT {
 };
 PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i);
 
-// The table's time axis ends where P has fallen to 5 %; the binary file's
-// ends at twice the model lifetime.
+// The table's time axis ends where P has fallen to 5 %, or, when P never
+// falls that far, where the binary file's ends: at twice ModelCurveLifetime.
 double ProbabilityTableStep(const CA1TimeSeries& series);
+// Where the table's time axis ends, in s; the probability diagram ends there
+// too.
+double ProbabilityTableEnd(const CA1TimeSeries& series);
 double ProbabilityDataStep(const CA1TimeSeries& series);

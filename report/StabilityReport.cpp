@@ -2,6 +2,7 @@
 
 #include "data/CA1TimeSeries.h"
 #include "evaluation/BootstrapConfidence.h"
+#include "evaluation/FitNotes.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -9,7 +10,6 @@
 #include "report/ExportFrame.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -30,19 +30,12 @@ constexpr LIMITLINE kLimitLines[] = {
     {kLowerBandProbability, "  - upper limit  (16% stability): "},
 };
 
-// The lifetime operations give an unbounded time as VLARGE image steps (in
-// seconds VLARGE times the period, or the largest double or infinity where
-// that overflows): the probability never falls to the limit, or the random
-// walk alone never reaches the tolerance. As a number it would fill 300
-// digits, so the report names it "unbounded" instead.
-bool IsUnbounded(double dSeconds, double dPeriod) {
-    if (std::isinf(dSeconds))
-        return true;
-    return dPeriod > 0.0 && dSeconds >= std::min(VLARGE * dPeriod, DBL_MAX);
-}
-
+// The lifetime operations give an unbounded time as VLARGE image steps: the
+// probability never falls to the limit, or the model never reaches the
+// tolerance. As a number it would fill 300 digits, so the report names it
+// "unbounded" instead.
 std::string LifetimeText(double dSeconds, double dPeriod) {
-    return IsUnbounded(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
+    return IsUnboundedTime(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
 }
 
 // Collects the report the way its layout is described: headings carry their
@@ -68,11 +61,10 @@ double MaxExtractedTimespan(const CA1TimeSeries& series) {
 }
 
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
-    // When the model search gave up, the stored model lifetime is where it
-    // stopped: the lifetime lies beyond it.
-    std::string line = series.m_nModelLifetimeState == -2
-                           ? FormatC(" Estimated lifetime: above %.1f s", series.m_dModelLifetime)
-                           : FormatC(" Estimated lifetime: %.1f s", series.m_dModelLifetime);
+    // A model that never reaches the tolerance within the largest time the
+    // program can express has an unbounded lifetime.
+    std::string line =
+        " Estimated lifetime: " + LifetimeText(series.m_dModelLifetime, series.m_dPeriod);
     // The direct lifetime is shown beside it only while it lies inside the
     // extracted range; at the end of the range it is a mere bound.
     if (tmaxCF > series.m_dLifetime)
@@ -137,6 +129,17 @@ void AppendModel(CReportText& report, const CA1TimeSeries& series) {
     report.Line(FormatC(" Best fit s-square: %.3G", series.m_dModelSSqr));
 }
 
+// Beyond the report's own blocks, so that every line above keeps its place.
+void AppendFitNotes(CReportText& report, const CA1TimeSeries& series) {
+    const std::vector<std::string> notes = FitNotes(series);
+    if (notes.empty())
+        return;
+    report.Spacer();
+    report.Heading("\r\n  Fit notes:");
+    for (const std::string& note : notes)
+        report.Line("  - " + note);
+}
+
 // One line of the confidence block: the label, the estimate and its
 // interval in the quantity's own format.
 struct CONFIDENCELINE {
@@ -161,7 +164,7 @@ constexpr CONFIDENCELINE kConfidenceLines[] = {
 std::string ConfidenceNumber(const CONFIDENCELINE& line, double value, double dPeriod) {
     if (!line.bLifetime)
         return FormatC("%.3G", value);
-    return IsUnbounded(value, dPeriod) ? "unbounded" : FormatC("%.1f", value);
+    return IsUnboundedTime(value, dPeriod) ? "unbounded" : FormatC("%.1f", value);
 }
 
 std::string WithUnit(const CONFIDENCELINE& line, const std::string& number) {
@@ -233,6 +236,7 @@ std::string BuildStabilityReport(const CA1TimeSeries& series) {
         AppendModel(report, series);
     report.Spacer();
     report.Heading(kRule);
+    AppendFitNotes(report, series);
     return report.Take();
 }
 

@@ -185,6 +185,19 @@ TEST_F(DiagramRenderer, ProbabilityPlotStartsAtOneAndMarksTheMedian) {
     EXPECT_EQ(PixelAt(bitmap, rc.left + 1, rowOfOne), style.m_crYMarker);
 }
 
+TEST_F(DiagramRenderer, UnboundedLifetimesKeepFiniteAxes) {
+    // a model that stays at 0: P(a, t) = 1 for ever, the lifetime unbounded
+    CA1TimeSeries series = SeriesWithSamples(2.0, {{1, 0, 0}});
+    AddCharFunctionAndModel(series, 20, 0.1); // largest time span 40 s
+    series.m_dModelDi = series.m_dModelDa = series.m_dModelS = 0.0;
+    series.m_dModelLifetime = VLARGE * series.m_dPeriod;
+    const DiagramLayout model = Plan(series, FittedModel);
+    EXPECT_DOUBLE_EQ(model.xAxis.Upper(), 1.025 * 1.15 * 40.0);
+    EXPECT_FALSE(model.bGuide);
+    // the probability table's end: twice the longest time span
+    EXPECT_DOUBLE_EQ(Plan(series, ProbabilityPlot).xAxis.Upper(), 1.025 * 2.0 * 40.0);
+}
+
 TEST_F(DiagramRenderer, OtherTypesDrawBackgroundAndFrameOnly) {
     CA1TimeSeries series = ThreeSamples();
     QImage bitmap = CreateDiagramBitmap({390, 210});

@@ -155,7 +155,22 @@ TEST(CharFunction, PairsAcrossAGapAreSkipped) {
     }
     EXPECT_DOUBLE_EQ(series.m_dMeasErrorY, std::sqrt(2.0 / 3.0));
     EXPECT_EQ(series.m_dMeasErrorX, 0.0);
-    EXPECT_DOUBLE_EQ(series.m_dMeasError, std::sqrt(2.0 / 3.0));
+    // the intercepts add up to 2/3 - 10/3 < 0: no measurable noise
+    EXPECT_EQ(series.m_dMeasError, 0.0);
+}
+
+TEST(CharFunction, TotalErrorIsTheRootOfTheSummedIntercepts) {
+    // x drifts by 0.1 per image: its line meets the axis at -1/30; y
+    // alternates between 0 and 1: intercept 2/3. The total is the root of
+    // their sum, not of the clamped components.
+    CA1TimeSeries series = MakeSeries(
+        Range(1, 40), [](std::int32_t n) { return 0.1 * n; },
+        [](std::int32_t n) { return n % 2 ? 1.0 : 0.0; });
+    series.EvaluateCharFunction(2);
+    ASSERT_EQ(series.m_nCFuncState, 1);
+    EXPECT_EQ(series.m_dMeasErrorX, 0.0);
+    EXPECT_DOUBLE_EQ(series.m_dMeasErrorY, std::sqrt(2.0 / 3.0));
+    EXPECT_DOUBLE_EQ(series.m_dMeasError, std::sqrt(2.0 / 3.0 - 1.0 / 30.0));
 }
 
 TEST(CharFunction, TooManyGapsKeepTheEarlierEvaluation) {

@@ -158,31 +158,30 @@ TEST(CFitModule, ExactStartValuesStayUnchanged) {
         EXPECT_EQ(module.m_pParams[j], generating[j]);
 }
 
-TEST(CFitModule, BoundedParameterLeavingItsRange) {
-    // s-square (a - 10)^2 + (a + b - 10)^2, minimum at a = 10, b = 0; the
-    // first line search lands at a = 7.7
+TEST(CFitModule, BoundedParameterStopsAtItsBound) {
+    // s-square (a - 10)^2 + (a + b - 10)^2, minimum at a = 10, b = 0; with a
+    // held within [-1, 1] the bounded minimum is a = 1, b = 9. The first line
+    // search would land at a = 7.7, and the second start lies outside.
     const double x[] = {0.0, 1.0};
     const double y[] = {10.0, 10.0};
-    for (double upper : {1.0, 100.0}) {
-        LogCapture log;
-        CFitModule module;
-        module.m_pLog = log.Log();
-        module.RegisterData(2, x, y, nullptr);
-        module.RegisterFunction(&LineModel, &LineGradient, 2);
-        module.m_pBounds[0] = -upper;
-        module.m_pBounds[1] = upper;
-        module.m_pBounded[0] = 1;
-        std::int32_t iterations = 0;
-        const int result = module.Minimize(&iterations, kGTol);
-        if (upper == 1.0) {
-            EXPECT_EQ(result, CFitModule::RangeViolation);
-            EXPECT_GT(module.m_pParams[0], 1.0); // the out-of-range point comes back
-            ASSERT_EQ(log.Lines().size(), 1u);
-            EXPECT_EQ(log.Lines()[0], "ERROR: Range violation during s-square minimization.");
-        } else {
-            EXPECT_EQ(result, CFitModule::Success);
-            EXPECT_NEAR(module.m_pParams[0], 10.0, 1e-9);
-            EXPECT_NEAR(module.m_pParams[1], 0.0, 1e-9);
+    for (double start : {0.0, 5.0}) {
+        for (double upper : {1.0, 100.0}) {
+            LogCapture log;
+            CFitModule module;
+            module.m_pLog = log.Log();
+            module.RegisterData(2, x, y, nullptr);
+            module.RegisterFunction(&LineModel, &LineGradient, 2);
+            module.m_pParams[0] = start;
+            module.m_pBounds[0] = -upper;
+            module.m_pBounds[1] = upper;
+            module.m_pBounded[0] = 1;
+            std::int32_t iterations = 0;
+            EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
+            const double a = std::min(upper, 10.0);
+            EXPECT_NEAR(module.m_pParams[0], a, 1e-9);
+            EXPECT_LE(module.m_pParams[0], upper);
+            EXPECT_NEAR(module.m_pParams[1], 10.0 - a, 1e-9);
+            EXPECT_NEAR(module.m_dSSquare, (a - 10.0) * (a - 10.0), 1e-9);
             EXPECT_TRUE(log.Lines().empty());
         }
     }

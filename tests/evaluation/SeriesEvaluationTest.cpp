@@ -20,8 +20,8 @@ TEST(StabilityModel, OneModelFunctionWithoutCorrelationTime) {
         for (double k : {1.0, 7.5, 1e4})
             EXPECT_EQ(ModelFunction(model, k), ModelFunction(withoutDa, k));
         EXPECT_DOUBLE_EQ(ModelFunction(model, 10.0), 1.0 + 5.0);
-        EXPECT_EQ(SearchModelCrossing(model, 9.0, 0.0).dSteps,
-                  SearchModelCrossing(withoutDa, 9.0, 0.0).dSteps);
+        EXPECT_EQ(SearchModelCrossing(model, 9.0).dSteps,
+                  SearchModelCrossing(withoutDa, 9.0).dSteps);
         EXPECT_EQ(StabilityProbability(2.0, 8.0, model), StabilityProbability(2.0, 8.0, withoutDa));
     }
     const ModelParameters decaying{0.5, 2.0, 4.0, 0.1};

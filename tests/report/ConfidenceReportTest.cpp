@@ -43,13 +43,14 @@ TEST(ConfidenceReport, BlockFollowsTheReportAndMatchesGolden) {
     const std::string block = BuildConfidenceBlock(series, confidence);
     ExpectMatchesGolden(block, "report_confidence_block.txt");
     const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series) + block);
-    ASSERT_EQ(lines.size(), 43u + 13u);
-    EXPECT_EQ(lines[44], "  Confidence (90 %, 3 replicates)");
-    EXPECT_EQ(lines[49],
+    // the report's 43 lines and its four of fit notes, then the block
+    ASSERT_EQ(lines.size(), 47u + 13u);
+    EXPECT_EQ(lines[48], "  Confidence (90 %, 3 replicates)");
+    EXPECT_EQ(lines[53],
               "   - model lifetime              : 58.0 s (90 % interval 55.2 \u2013 64.8 s)");
-    EXPECT_EQ(lines[52],
+    EXPECT_EQ(lines[56],
               "   - upper limit  (16% stability): 84.0 s (90 % interval 80.0 s \u2013 unbounded)");
-    EXPECT_EQ(lines[53], "   - failed replicates           : 1 of 3");
+    EXPECT_EQ(lines[57], "   - failed replicates           : 1 of 3");
     EXPECT_EQ(lines.back(), lines[1]);
 
     // Every replicate failed: the estimates stand without edges.

@@ -200,6 +200,41 @@ TEST(DataExport, ProbabilityTableStartsCertain) {
     EXPECT_EQ(rows[0], "          0.00;              1");
 }
 
+TEST(DataExport, ConstantSeriesKeepsAFiniteTimeAxis) {
+    // Nothing changes: the model stays at 0 and never reaches the tolerance,
+    // P(a, t) never falls to 5 %. The probability curves then run to twice
+    // the longest extracted time span (18 distances of 0.5 s), the model
+    // curve to 1.15 times that span: rows of one number's width each.
+    CA1TimeSeries series;
+    series.m_dPeriod = 0.5;
+    for (std::int32_t i = 1; i <= 200; ++i)
+        series.m_Samples.push_back({i, 1.0, -0.5, 0.0, 0.0});
+    series.EvaluateCharFunction(10);
+    series.EvaluateLifetime(1.26984);
+    series.FitModel(1u);
+    series.EvaluateModelLifetime(1.26984);
+    ASSERT_EQ(series.m_nModelLifetimeState, -2);
+
+    TempDir dir;
+    struct TABLE {
+        ExportFunction function;
+        std::size_t nRowLength;
+        const char* pszLastTime;
+    };
+    const TABLE tables[] = {{&CA1TimeSeries::ExportProbTable, 30, "         18.00"},
+                            {&CA1TimeSeries::ExportModelTable, 62, "         10.35"}};
+    for (const TABLE& table : tables) {
+        const std::vector<std::string> rows = DataRows(Export(series, table.function, dir), 5);
+        ASSERT_GE(rows.size(), 501u);
+        for (const std::string& row : rows)
+            ASSERT_LE(row.size(), table.nRowLength) << row;
+        EXPECT_EQ(rows.back().substr(0, 14), table.pszLastTime);
+    }
+    const std::string prob = Export(series, &CA1TimeSeries::ExportProbData, dir);
+    ASSERT_EQ(prob.size(), 4028u);
+    EXPECT_EQ(Float32At(prob, 4028 - 8), 18.0f);
+}
+
 TEST(DataExport, BinaryTimeFileOfTwoSamples) {
     TempDir dir;
     CA1TimeSeries series;

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 #include <cstdio>
+#include <functional>
 
 class CLogFile;
 
@@ -14,6 +15,13 @@ inline constexpr int kExitUsage = 2;
 // Points the program log at stderr (unless quiet) and at the log file the
 // options name. False when that file cannot be opened.
 bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log);
+
+// Configures the log and runs `command` with it. A --log file that cannot be
+// opened, or that loses records part way (a full disk), gives one "ERROR: "
+// line on `err` and exit status 1; the command runs all the same, its records
+// still reaching stderr.
+int RunWithCliLog(const CLIOPTIONS& options, CLogFile& log, std::FILE* err,
+                  const std::function<int(CLogFile&)>& command);
 
 // Evaluates every series of every log and prints the reports to `out`.
 int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out);

@@ -44,6 +44,12 @@ public:
     void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt);
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
+    // A recording whose start and stop times give no positive span has no
+    // time base (its period is 0): none of its time spans is known in seconds.
+    bool HasTimeBase() const;
+    // "12.3 s", or "time base unknown" for a recording without a time base;
+    // every lifetime text of the program is built with it.
+    std::string LifetimeSecondsText(double dSeconds) const;
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
     double GetProbabilityLifetime(double dTolerance, double dProbability) const;

@@ -365,3 +365,23 @@ TEST(CliEndToEnd, LogsOfTheSameNameKeepTheirOwnFiles) {
     EXPECT_EQ(ReadFileBytes(out + "/run_2-s001-time.dat").size(), 8u + 12u * 310u);
     EXPECT_EQ(ReadFileBytes(out + "/run_2_2-s001-time.dat").size(), 8u + 12u * 320u);
 }
+
+TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
+    TempDir dir;
+    const std::string huge = dir.File("huge.log");
+    WriteFileBytes(huge, GeneratedC1A1Log(0, 400, 200, 50));
+    const CLIRUN overflow = RunCli(dir, {"evaluate", "--seed", "1", huge});
+    EXPECT_EQ(overflow.nStatus, 1);
+    EXPECT_TRUE(Contains(overflow.strErr, "could not be evaluated"));
+    for (const char* nonsense : {"nan", "NAN", "inf"})
+        EXPECT_FALSE(Contains(overflow.strOut, nonsense)) << nonsense;
+
+    // /dev/full opens, then refuses every byte.
+    const std::string good = dir.File("good.log");
+    WriteFileBytes(good, GeneratedC1A1Log(0, 400, 200));
+    const CLIRUN full = RunCli(dir, {"evaluate", "--seed", "1", "--log", "/dev/full", good});
+    EXPECT_EQ(full.nStatus, 1);
+    EXPECT_EQ(Count(full.strErr, "ERROR: "), 1u) << full.strErr;
+    EXPECT_TRUE(Contains(full.strErr, "ERROR: Failed to write the log file [/dev/full]"));
+    EXPECT_TRUE(Contains(full.strOut, "Astigmatism Stability Report"));
+}

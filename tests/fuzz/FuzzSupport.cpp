@@ -1,0 +1,74 @@
+#include "FuzzSupport.h"
+
+#include "data/CA1SeriesList.h"
+#include "evaluation/AstigmatismTolerance.h"
+#include "infra/CLogFile.h"
+#include "infra/CMainParameters.h"
+#include "report/StabilityReport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+const std::string& FuzzFolder() {
+    static const std::string folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tessaric-fuzz-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (!::mkdtemp(buffer.data()))
+            std::abort(); // no place to write: nothing the harness could test
+        return std::string(buffer.data());
+    }();
+    return folder;
+}
+
+std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const char* name) {
+    const std::string path = FuzzFolder() + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size)
+        std::abort();
+    std::fclose(file);
+    return path;
+}
+
+CA1SeriesList ImportFuzzInput(LogReader reader, const std::uint8_t* data, std::size_t size,
+                              std::int32_t nMirrorY, double dRotDeg, CLogFile& log) {
+    // Level 4 formats every record, so the formatting of each is reached.
+    constexpr std::uint32_t kEveryDebugLevel = 4;
+    log.m_nDebugLevel = kEveryDebugLevel;
+    CA1SeriesList list;
+    reader(WriteFuzzInput(data, size, "input.log"), log, nMirrorY, dRotDeg, list);
+    return list;
+}
+
+void EvaluateAndExportAll(CA1SeriesList& list) {
+    const CMainParameters defaults;
+    const double tolerance =
+        AstigmatismTolerance(defaults.ElEnergykV, defaults.TargetResAng, defaults.LimitPhase);
+    // Any fixed seed: a crash must come back when the input is run again.
+    constexpr std::uint32_t kFitSeed = 1;
+    const std::string stem = FuzzFolder() + "/out";
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        CA1TimeSeries& series = list[i];
+        series.EvaluateCharFunction(defaults.MinDiversity);
+        series.EvaluateLifetime(tolerance);
+        series.FitModel(kFitSeed);
+        series.EvaluateModelLifetime(tolerance);
+        BuildStabilityReport(series);
+        SaveStabilityReport(series, stem + "-report.txt");
+        series.ExportTimeTable(stem + "-time.txt");
+        series.ExportTimeData(stem + "-time.dat");
+        series.ExportCFuncTable(stem + "-cfunc.txt");
+        series.ExportCFuncData(stem + "-cfunc.dat");
+        series.ExportModelTable(stem + "-model.txt");
+        series.ExportModelData(stem + "-model.dat");
+        series.ExportProbTable(stem + "-prob.txt");
+        series.ExportProbData(stem + "-prob.dat");
+        series.GetLifetimeText();
+        series.GetModelLifetimeText();
+    }
+}

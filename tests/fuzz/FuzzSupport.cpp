@@ -35,10 +35,14 @@ std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const cha
     return path;
 }
 
+namespace {
+
+// Level 4 formats every debug record, so that the formatting of each is
+// reached; nobody reads them.
+constexpr std::uint32_t kEveryDebugLevel = 4;
+
 CA1SeriesList ImportFuzzInput(LogReader reader, const std::uint8_t* data, std::size_t size,
                               std::int32_t nMirrorY, double dRotDeg, CLogFile& log) {
-    // Level 4 formats every record, so the formatting of each is reached.
-    constexpr std::uint32_t kEveryDebugLevel = 4;
     log.m_nDebugLevel = kEveryDebugLevel;
     CA1SeriesList list;
     reader(WriteFuzzInput(data, size, "input.log"), log, nMirrorY, dRotDeg, list);
@@ -71,4 +75,19 @@ void EvaluateAndExportAll(CA1SeriesList& list) {
         series.GetLifetimeText();
         series.GetModelLifetimeText();
     }
+}
+
+} // namespace
+
+void FuzzReaderAlone(LogReader reader, const std::uint8_t* data, std::size_t size) {
+    CLogFile log;
+    ImportFuzzInput(reader, data, size, 1, 0.0, log);
+}
+
+void FuzzWholeChain(LogReader reader, const std::uint8_t* data, std::size_t size) {
+    // Mirrored and turned, so that the branches of both settings are reached.
+    constexpr double kRotationDeg = 30.0;
+    CLogFile log;
+    CA1SeriesList list = ImportFuzzInput(reader, data, size, -1, kRotationDeg, log);
+    EvaluateAndExportAll(list);
 }

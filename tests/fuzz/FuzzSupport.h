@@ -17,12 +17,11 @@ const std::string& FuzzFolder();
 // Writes the fuzzer's bytes to a file in FuzzFolder() and returns its path.
 std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const char* name);
 
-// Imports the bytes as a log with `reader`, with the debug records of every
-// level formatted (nobody reads them) and the given extraction settings.
-CA1SeriesList ImportFuzzInput(LogReader reader, const std::uint8_t* data, std::size_t size,
-                              std::int32_t nMirrorY, double dRotDeg, CLogFile& log);
+// One run of a reader harness: the bytes as a log, read and extracted.
+void FuzzReaderAlone(LogReader reader, const std::uint8_t* data, std::size_t size);
 
-// Runs every series through the whole evaluation of the window and the
-// command-line program with a fixed seed, builds the report and writes every
-// export into FuzzFolder().
-void EvaluateAndExportAll(CA1SeriesList& list);
+// One run of a chain harness: the bytes as a log, extracted mirrored and
+// turned, then every series through the whole evaluation of the window and
+// the command-line program with a fixed seed, the report and every export
+// into FuzzFolder().
+void FuzzWholeChain(LogReader reader, const std::uint8_t* data, std::size_t size);

@@ -9,19 +9,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
 const std::string& FuzzFolder() {
-    static const std::string folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessaric-fuzz-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (!::mkdtemp(buffer.data()))
-            std::abort(); // no place to write: nothing the harness could test
-        return std::string(buffer.data());
-    }();
-    return folder;
+    // Removed when the fuzzer ends normally; after a crash it stays for a look.
+    struct FOLDER {
+        FOLDER() {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "tessaric-fuzz-XXXXXX").string();
+            std::vector<char> buffer(pattern.begin(), pattern.end());
+            buffer.push_back('\0');
+            if (!::mkdtemp(buffer.data()))
+                std::abort(); // no place to write: nothing the harness could test
+            strPath = buffer.data();
+        }
+        ~FOLDER() {
+            std::error_code error;
+            std::filesystem::remove_all(strPath, error);
+        }
+        std::string strPath;
+    };
+    static const FOLDER folder;
+    return folder.strPath;
 }
 
 std::string WriteFuzzInput(const std::uint8_t* data, std::size_t size, const char* name) {

@@ -15,7 +15,7 @@ PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             locales python3 clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test sanitize fuzz run bench format clean
+.PHONY: all deps configure build test sanitize fuzz run bench validate format clean
 
 all: build
 
@@ -64,6 +64,10 @@ run: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# Coverage of the confidence intervals on simulated series (minutes).
+validate: build
+	$(BUILD_DIR)/tests/validate_confidence
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

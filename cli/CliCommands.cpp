@@ -1,14 +1,15 @@
 #include "cli/CliCommands.h"
 
-#include "data/C1A1LogReader.h"
 #include "data/CA1SeriesList.h"
+#include "data/LogFormat.h"
 #include "data/LogImport.h"
-#include "data/ORVEXLogReader.h"
 #include "diagram/DiagramImage.h"
-#include "evaluation/AstigmatismTolerance.h"
+#include "evaluation/BootstrapConfidence.h"
+#include "evaluation/CFitRandom.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
-#include "infra/CTextFile.h"
+#include "report/ConfidenceTable.h"
 #include "report/StabilityReport.h"
 
 #include <algorithm>
@@ -29,9 +30,8 @@ struct SERIESOUTPUT {
     bool (*write)(CA1TimeSeries& series, const std::string& path);
 };
 
+// The report comes first and on its own: it may carry the confidence block.
 const SERIESOUTPUT kSeriesOutputs[] = {
-    {"report", "txt", OutputNeeds::CharFunction,
-     [](CA1TimeSeries& s, const std::string& p) { return SaveStabilityReport(s, p); }},
     {"time", "txt", OutputNeeds::Nothing,
      [](CA1TimeSeries& s, const std::string& p) { return s.ExportTimeTable(p); }},
     {"time", "dat", OutputNeeds::Nothing,
@@ -50,49 +50,25 @@ const SERIESOUTPUT kSeriesOutputs[] = {
      [](CA1TimeSeries& s, const std::string& p) { return s.ExportProbData(p); }},
 };
 
-bool HasCharFunction(const CA1TimeSeries& series) {
-    return series.m_nCFuncState == 1 && !series.m_CFuncData.empty();
-}
-
-bool HoldsORVEXHeader(const std::string& path) {
-    CTextFileReader reader;
-    if (!reader.Open(path))
-        return false;
-    std::string line;
-    while (reader.ReadLine(line))
-        if (IsORVEXHeaderLine(line))
-            return true;
-    return false;
-}
-
 int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile& log,
               CA1SeriesList& list) {
-    const std::int32_t nMirrorY = options.bMirrorY ? -1 : 1;
-    const bool bORVEX = options.format == LogFormatChoice::ORVEX ||
-                        (options.format == LogFormatChoice::Auto && HoldsORVEXHeader(path));
-    if (bORVEX)
-        return ImportORVEXLog(path, log, nMirrorY, options.dRotationDeg, list);
-    return ImportC1A1Log(path, log, nMirrorY, options.dRotationDeg, list);
+    std::int32_t nImportType = kImportTypeC1A1;
+    switch (options.format) {
+    case LogFormatChoice::Auto:
+        nImportType = DetectImportType(path);
+        break;
+    case LogFormatChoice::C1A1:
+        break;
+    case LogFormatChoice::ORVEX:
+        nImportType = kImportTypeORVEX;
+        break;
+    }
+    return ImportLogOfType(nImportType, path, log, options.bMirrorY ? -1 : 1, options.dRotationDeg,
+                           list);
 }
 
-// The evaluation the window runs on a series, in the order of its triggers:
-// characteristic function, tolerance with the direct lifetime, then the fit
-// with the model lifetime. The three tolerance inputs are stored so that the
-// report shows what gave the tolerance.
-void EvaluateSeries(CA1TimeSeries& series, const EVALUATEOPTIONS& options) {
-    series.EvaluateCharFunction(options.nMinDiversity);
-    if (series.m_nCFuncState != 1)
-        return;
-    const double dTolerance =
-        AstigmatismTolerance(options.dEnergykV, options.dResolutionAng, options.dLimitPhase);
-    series.EvaluateLifetime(dTolerance);
-    if (options.bFit) {
-        series.FitModel(options.nSeed);
-        series.EvaluateModelLifetime(dTolerance);
-    }
-    series.m_dLimitPhase = options.dLimitPhase;
-    series.m_dElEnergy = options.dEnergykV;
-    series.m_dTargetRes = options.dResolutionAng;
+EVALUATIONINPUTS InputsOf(const EVALUATEOPTIONS& options) {
+    return {options.nMinDiversity, options.dEnergykV, options.dResolutionAng, options.dLimitPhase};
 }
 
 std::string SeriesLabel(const std::string& path, std::size_t number) {
@@ -114,9 +90,10 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
 // whose data do not exist is left out with a note in the log. False when a
 // file that should exist could not be written.
 bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::size_t number,
-                        const std::string& outStem, const EVALUATEOPTIONS& options) {
-    const bool bCFunc = HasCharFunction(series);
-    const bool bModel = bCFunc && series.m_nModelState == 1;
+                        const std::string& outStem, const EVALUATEOPTIONS& options,
+                        const CONFIDENCERESULT& confidence) {
+    const bool bCFunc = series.HasCharFunction();
+    const bool bModel = series.HasModel();
     if (!bCFunc)
         series.LogMessage(SeriesLabel(path, number) +
                           " has no characteristic function: its report, characteristic "
@@ -128,6 +105,12 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                           ": its model and probability files are not written.");
     const std::string seriesStem = outStem + FormatC("-s%03zu", number);
     bool ok = true;
+    if (bCFunc)
+        ok = SaveStabilityReport(series, seriesStem + "-report.txt",
+                                 confidence.bValid ? BuildConfidenceBlock(series, confidence)
+                                                   : std::string());
+    if (confidence.bValid)
+        ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
         const bool bAvailable = output.needs == OutputNeeds::Nothing ||
                                 (output.needs == OutputNeeds::CharFunction && bCFunc) ||
@@ -146,6 +129,32 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     for (const std::string& failed : diagrams.failed)
         series.LogMessage("ERROR: Failed to save the diagram image [" + failed + "].");
     return ok && diagrams.failed.empty();
+}
+
+// The bootstrap of --confidence on a series with a model; the run's seed
+// (or, without --seed, the clock's, as for the fit) seeds the replicates.
+CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string& path,
+                                  std::size_t number, const EVALUATEOPTIONS& options) {
+    if (options.nConfidenceReplicates <= 0)
+        return {};
+    if (!series.HasModel()) {
+        series.LogMessage(SeriesLabel(path, number) +
+                          " has no fitted model: no confidence intervals are computed.");
+        return {};
+    }
+    CONFIDENCESETTINGS settings;
+    settings.nReplicates = options.nConfidenceReplicates;
+    settings.nSeed = options.nSeed ? *options.nSeed : FitSeedNow();
+    if (options.bShowProgress)
+        settings.progress = [number](std::int32_t done, std::int32_t total) {
+            std::fputs(FormatC("\rSeries %03zu: confidence replicate %d of %d", number,
+                               static_cast<int>(done), static_cast<int>(total))
+                           .c_str(),
+                       stderr);
+            if (done == total)
+                std::fputs("\n", stderr);
+        };
+    return EvaluateConfidence(series, settings);
 }
 
 // Output names are built from the log's name without its last extension;
@@ -233,14 +242,18 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out) {
             CA1TimeSeries& series = list[index];
             const std::size_t number = index + 1;
             series.m_pLog = &log;
-            EvaluateSeries(series, options);
-            if (HasCharFunction(series))
+            if (EvaluateSeries(series, InputsOf(options), options.bFit, options.nSeed))
                 bEvaluated = true;
             else
                 log.WriteLine("ERROR: " + SeriesLabel(path, number) +
                               " could not be evaluated: it has no characteristic function.");
-            PrintReport(out, path, number, BuildStabilityReport(series));
-            if (!outStem.empty() && !WriteSeriesOutputs(series, path, number, outStem, options))
+            const CONFIDENCERESULT confidence = SeriesConfidence(series, path, number, options);
+            std::string report = BuildStabilityReport(series);
+            if (confidence.bValid)
+                report += BuildConfidenceBlock(series, confidence);
+            PrintReport(out, path, number, report);
+            if (!outStem.empty() &&
+                !WriteSeriesOutputs(series, path, number, outStem, options, confidence))
                 status = kExitFailure;
         }
         if (!bEvaluated)

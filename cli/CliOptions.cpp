@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "evaluation/BootstrapConfidence.h"
 #include "infra/CNumber.h"
 
 #include <cmath>
@@ -41,6 +42,9 @@ struct OPTIONDEF {
     bool bTakesValue;
     // Takes the value into the options; returns why it cannot, or "".
     ApplyFunction apply;
+    // The value may be left out (it is then ""): "--name" alone, "--name=V",
+    // or "--name V" when V reads as the option's value.
+    bool bValueOptional = false;
 };
 
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -67,14 +71,6 @@ std::string NeedBetween(double& target, const std::string& value, double minimum
     target = number;
     return {};
 }
-
-// The range that the program's settings dialog enforces for the phase limit.
-constexpr double kMinLimitPhase = 0.001;
-constexpr double kMaxLimitPhase = 1000.0;
-// The range that the program's settings dialog enforces for the minimum
-// diversity; below 5 the longest distances rest on a handful of pairs.
-constexpr std::int64_t kMinMinDiversity = 5;
-constexpr std::int64_t kMaxMinDiversity = 50000;
 
 template <class Int>
 std::string NeedInteger(Int& target, const std::string& value, std::int64_t minimum,
@@ -125,7 +121,7 @@ const OPTIONDEF kEvaluateOptions[] = {
      }},
     {"--min-diversity", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedInteger(o.evaluate.nMinDiversity, v, kMinMinDiversity, kMaxMinDiversity);
+         return NeedInteger(o.evaluate.nMinDiversity, v, kMinDiversityLowest, kMinDiversityHighest);
      }},
     {"--energy", true,
      [](CLIOPTIONS& o, const std::string& v) { return NeedPositive(o.evaluate.dEnergykV, v); }},
@@ -135,7 +131,7 @@ const OPTIONDEF kEvaluateOptions[] = {
      }},
     {"--phase", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         return NeedBetween(o.evaluate.dLimitPhase, v, kMinLimitPhase, kMaxLimitPhase);
+         return NeedBetween(o.evaluate.dLimitPhase, v, kLimitPhaseLowest, kLimitPhaseHighest);
      }},
     {"--no-fit", false,
      [](CLIOPTIONS& o, const std::string&) {
@@ -176,6 +172,16 @@ const OPTIONDEF kEvaluateOptions[] = {
          o.evaluate.strOutDir = v;
          return v.empty() ? std::string("must name a folder") : std::string();
      }},
+    {"--confidence", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         if (v.empty()) {
+             o.evaluate.nConfidenceReplicates = kDefaultConfidenceReplicates;
+             return std::string();
+         }
+         return NeedInteger(o.evaluate.nConfidenceReplicates, v, kMinConfidenceReplicates,
+                            kMaxConfidenceReplicates);
+     },
+     true},
 };
 
 const OPTIONDEF kSimulateOptions[] = {
@@ -304,7 +310,13 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
         if (option->bTakesValue) {
             if (equals != std::string::npos)
                 value = argument.substr(equals + 1);
-            else if (i + 1 < arguments.size())
+            else if (option->bValueOptional) {
+                // Only a whole number is taken as the value: anything else
+                // is the next option or a LOGFILE.
+                std::int64_t number = 0;
+                if (i + 1 < arguments.size() && ReadInteger(arguments[i + 1], 0, kInt32Max, number))
+                    value = arguments[++i];
+            } else if (i + 1 < arguments.size())
                 value = arguments[++i];
             else
                 return Failure("option '" + name + "' needs a value");
@@ -319,6 +331,9 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
     if (bEvaluate) {
         if (positional.empty())
             return Failure("evaluate needs at least one LOGFILE");
+        if (options.evaluate.nConfidenceReplicates > 0 && !options.evaluate.bFit)
+            return Failure("option '--confidence' needs the model fit; it cannot be combined "
+                           "with '--no-fit'");
         options.evaluate.files = std::move(positional);
     } else {
         if (positional.size() != 1)
@@ -376,6 +391,11 @@ Astigmatism Stability Report.
                             prob
   --size WxH                pixel size of the diagrams (default 583x339, the
                             diagram window's)
+  --confidence [B]          also compute 90 % confidence intervals of the
+                            model and the lifetimes from B bootstrap
+                            replicates, 20 to 100000 (B = 200 when not
+                            given); with --out also the replicate table
+                            <stem>-s<NNN>-confidence.txt
 
 simulate: writes a synthetic log of a known astigmatism process: a random
 walk of strength Di, a correlated part of strength Da and correlation time

@@ -29,8 +29,19 @@ struct EVALUATEOPTIONS {
     // Size of the diagram images in --out; 0 x 0: the diagram window's size.
     std::int32_t nDiagramWidth = 0;
     std::int32_t nDiagramHeight = 0;
+    // Bootstrap replicates of --confidence; 0: no confidence intervals.
+    std::int32_t nConfidenceReplicates = 0;
+    // Show the replicates' progress on stderr (a terminal, and not --quiet).
+    bool bShowProgress = false;
     std::vector<std::string> files;
 };
+
+// --confidence takes at least this many replicates: with fewer, the 5 % and
+// 95 % points are the smallest and largest replicate, no interval. At most
+// this many: far beyond any gain in the intervals' precision, and hours of
+// evaluation for a long recording.
+inline constexpr std::int32_t kMinConfidenceReplicates = 20;
+inline constexpr std::int32_t kMaxConfidenceReplicates = 100000;
 
 // Diagram images of --size are at most this many pixels wide and high: a
 // bitmap of 5000 x 5000 already takes 100 MB.

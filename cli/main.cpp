@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -51,7 +52,11 @@ int RunEvaluateWithQt(const CLIOPTIONS& options, CLogFile& log, char* programPat
         // reports and files keep their point.
         std::setlocale(LC_NUMERIC, "C");
     }
-    return RunEvaluate(options.evaluate, log, stdout);
+    EVALUATEOPTIONS evaluate = options.evaluate;
+    // A progress line only helps someone watching; in a pipe or a log file
+    // it would be clutter.
+    evaluate.bShowProgress = !options.bQuiet && ::isatty(STDERR_FILENO) == 1;
+    return RunEvaluate(evaluate, log, stdout);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -18,3 +19,7 @@ struct UNIT {
     std::string strName;
     double dFactor = 1.0;
 };
+
+// The parameters of a series' stability model (Di, Da, tc, s) in this order:
+// Di, Da and s in nm, tc in image steps.
+using ModelParameters = std::array<double, 4>;

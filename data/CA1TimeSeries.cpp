@@ -134,6 +134,31 @@ int CA1TimeSeries::FindSqrUnit(double value) const {
     return FindUnit(m_SqrUnits, value);
 }
 
+// A state above 0 means evaluated; the points are tested as well so that a
+// state taken over from elsewhere never leads a caller into an empty table.
+bool CA1TimeSeries::HasCharFunction() const {
+    return m_nCFuncState > 0 && !m_CFuncData.empty();
+}
+
+bool CA1TimeSeries::HasModel() const {
+    return HasCharFunction() && m_nModelState > 0;
+}
+
+ModelParameters CA1TimeSeries::GetModelParameters() const {
+    return {m_dModelDi, m_dModelDa, m_dModelTc, m_dModelS};
+}
+
+ModelParameters CA1TimeSeries::GetRandomWalkParameters() const {
+    return {m_dModelDi, m_dModelDa, m_dModelTc, 0.0};
+}
+
+void CA1TimeSeries::SetModelParameters(const ModelParameters& params) {
+    m_dModelDi = params[0];
+    m_dModelDa = params[1];
+    m_dModelTc = params[2];
+    m_dModelS = params[3];
+}
+
 void CA1TimeSeries::GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const {
     if (m_CFuncData.empty())
         return;

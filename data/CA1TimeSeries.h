@@ -33,6 +33,17 @@ public:
     int FindSqrUnit(double value) const;
     void GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const;
 
+    // --- evaluation state (data/CA1TimeSeries.cpp): the one test of what
+    // results a series holds, for the tabs, the commands, the report, the
+    // exports and the renderer alike
+    bool HasCharFunction() const;
+    bool HasModel() const;
+    // The fitted model (Di, Da, tc, s); without the drift s for the random
+    // walk part alone.
+    ModelParameters GetModelParameters() const;
+    ModelParameters GetRandomWalkParameters() const;
+    void SetModelParameters(const ModelParameters& params);
+
     // --- extraction (data/A1Extraction.cpp)
     void ExtractC1A1(std::int32_t nMirrorY, double dRotDeg);
     void ExtractORVEX(std::int32_t nMirrorY, double dRotDeg);

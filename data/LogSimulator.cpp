@@ -1,5 +1,6 @@
 #include "data/LogSimulator.h"
 
+#include "data/CA1TimeSeries.h"
 #include "data/DegreeConversion.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
@@ -245,6 +246,18 @@ std::vector<std::array<double, 2>> SimulateAstigmatism(const SIMULATIONSETTINGS&
         }
     }
     return values;
+}
+
+CA1TimeSeries SimulatedSeries(const SIMULATIONSETTINGS& settings) {
+    CSimulationRandom random(settings.nSeed);
+    const std::vector<std::array<double, 2>> values = SimulateAstigmatism(settings, random);
+    CA1TimeSeries series;
+    series.m_dPeriod = settings.dPeriod;
+    series.m_Samples.reserve(values.size());
+    for (std::size_t n = 0; n < values.size(); ++n)
+        series.m_Samples.push_back(
+            A1SAMPLE{static_cast<std::int32_t>(n + 1), values[n][0], values[n][1], 0.0, 0.0});
+    return series;
 }
 
 bool WriteSimulatedLog(const std::string& path, const SIMULATIONSETTINGS& settings,

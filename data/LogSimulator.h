@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CA1TimeSeries;
 class CLogFile;
 
 // Synthetic corrector logs of a known astigmatism process, for trying the
@@ -65,6 +66,11 @@ private:
 // A22 (x, y) in nm of images 1 to nImages of one recording.
 std::vector<std::array<double, 2>> SimulateAstigmatism(const SIMULATIONSETTINGS& settings,
                                                        CSimulationRandom& random);
+
+// One simulated recording as a series, without a log in between: images 1
+// to nImages at the settings' period, drawn from a generator seeded with
+// the settings' seed.
+CA1TimeSeries SimulatedSeries(const SIMULATIONSETTINGS& settings);
 
 // Writes the whole log through the safe replace; reports to `pLog` (may be
 // null) and returns false when the settings are unusable or the file could

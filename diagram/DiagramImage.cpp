@@ -17,20 +17,9 @@
 
 namespace {
 
-// Base units of the dialog font at 96 dpi.
-constexpr int kDialogBaseX = 6;
-constexpr int kDialogBaseY = 13;
 // The diagram placeholder of the pages, in dialog units.
 constexpr int kPlaceholderWidth = 390;
 constexpr int kPlaceholderHeight = 210;
-
-// value * numerator / denominator rounded half away from zero.
-int ScaleRounded(int value, int numerator, int denominator) {
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator
-                                         : (product - half) / denominator);
-}
 
 struct ImageFormat {
     const char* szExtension;
@@ -81,10 +70,6 @@ constexpr DiagramFile kDiagramFiles[] = {
 };
 
 } // namespace
-
-QSize DialogUnitsToPixels(int width, int height) {
-    return {ScaleRounded(width, kDialogBaseX, 4), ScaleRounded(height, kDialogBaseY, 8)};
-}
 
 QSize DefaultDiagramSize() {
     const QSize window = DialogUnitsToPixels(kPlaceholderWidth, kPlaceholderHeight);

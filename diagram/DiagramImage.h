@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagram/DiagramStyle.h"
+#include "diagram/DialogUnits.h"
 
 #include <QImage>
 #include <QSize>
@@ -11,10 +12,6 @@
 class CA1DiagramWnd;
 class CA1TimeSeries;
 class CLogFile;
-
-// Dialog units to pixels with the base units of the dialog font (about 6 x 13
-// pixels at 96 dpi): x * cx / 4 and y * cy / 8, rounded to the nearest pixel.
-QSize DialogUnitsToPixels(int width, int height);
 
 // The width in pixels of the diagram window's sunken edge on each side.
 inline constexpr int kDiagramEdgeWidth = 1;

@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "diagram/PlotPrimitives.h"
 #include "evaluation/ProbabilityModel.h"
+#include "evaluation/StabilityModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,20 +65,6 @@ const DiagramKind& FindKind(std::int32_t type) {
     return kOtherKind;
 }
 
-ModelParameters ModelOf(const CA1TimeSeries& series) {
-    return {series.m_dModelDi, series.m_dModelDa, series.m_dModelTc, series.m_dModelS};
-}
-
-// f_model(n) = s² n² + 2 D²(n) n with D²(n) = Di² + Da² exp(-n / tc), n in
-// image steps. Without a correlation time the decaying walk is gone for
-// every n > 0 (the limit tc -> 0), and f_model(0) is 0 either way.
-double ModelFunction(const ModelParameters& model, double n) {
-    const auto [di, da, tc, s] = model;
-    const double decaying = tc > 0.0 ? da * da * std::exp(-n / tc) : 0.0;
-    const double sqrDiffusion = di * di + decaying;
-    return s * s * n * n + 2.0 * sqrDiffusion * n;
-}
-
 // Time per image step, or nothing when times cannot be turned into steps.
 std::optional<double> StepTime(const CA1TimeSeries& series) {
     if (series.m_dPeriod > 0.0 && std::isfinite(series.m_dPeriod))
@@ -108,7 +95,7 @@ DiagramAxis AxisOf(const Extremes& extremes, bool fromZero) {
 // The axes from the data; the guide line's point where the type has one.
 void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& layout) {
     const double t0 = series.m_dPeriod;
-    const ModelParameters model = ModelOf(series);
+    const ModelParameters model = series.GetModelParameters();
     const double sqrTolerance = series.m_dTolerance * series.m_dTolerance;
     switch (type) {
     case A22Time:
@@ -330,7 +317,7 @@ std::vector<PointD> CFuncPoints(const CA1TimeSeries& series, std::size_t every) 
 void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle& style,
                 const DiagramLayout& layout) {
     const PlotRect& rc = layout.rcPlot;
-    const ModelParameters model = ModelOf(series);
+    const ModelParameters model = series.GetModelParameters();
     const std::optional<double> step = StepTime(series);
     const double sqrTolerance = series.m_dTolerance * series.m_dTolerance;
     // The characteristic function is drawn without a line (width 0).
@@ -478,8 +465,8 @@ DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
     const DiagramKind& kind = FindKind(style.m_nType);
     DiagramLayout layout;
     layout.rcPlot = style.m_rcPlot;
-    if (series.m_Samples.empty() || (kind.bNeedsCFunc && series.m_CFuncData.empty()) ||
-        (kind.bNeedsModel && series.m_nModelState < 1))
+    if (series.m_Samples.empty() || (kind.bNeedsCFunc && !series.HasCharFunction()) ||
+        (kind.bNeedsModel && !series.HasModel()))
         return layout;
     layout.bHasData = true;
     layout.bRightAxis = kind.szRightTitle[0] != '\0';

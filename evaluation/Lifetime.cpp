@@ -122,7 +122,7 @@ void CA1TimeSeries::EvaluateLifetime(double dTolerance) {
 }
 
 double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
-    if (m_nModelState != 1)
+    if (!HasModel())
         return 0.0;
     if (!IsValidTolerance(dTolerance)) {
         LogMessage("ERROR: Lifetime evaluation from the model function failed. The astigmatism "
@@ -135,7 +135,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
     const double t0 = validPeriod ? m_dPeriod : 0.0;
     m_dModelLifetime = m_dLifetime;
 
-    const ModelParameters model = {m_dModelDi, m_dModelDa, m_dModelTc, m_dModelS};
+    const ModelParameters model = GetModelParameters();
     const MODELCROSSING crossing =
         SearchModelCrossing(model, dTolerance * dTolerance, StartSteps(m_dLifetime, m_dPeriod));
     m_dModelLifetime = t0 * crossing.dSteps;
@@ -165,9 +165,9 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
 }
 
 double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
-    if (m_nModelState != 1 || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
+    if (!HasModel() || !IsValidTolerance(dTolerance) || !IsValidPeriod(m_dPeriod))
         return 0.0;
-    const ModelParameters randomWalk = {m_dModelDi, m_dModelDa, m_dModelTc, 0.0};
+    const ModelParameters randomWalk = GetRandomWalkParameters();
     const MODELCROSSING crossing = SearchModelCrossing(randomWalk, dTolerance * dTolerance,
                                                        StartSteps(m_dModelLifetime, m_dPeriod));
     if (crossing.bFound)

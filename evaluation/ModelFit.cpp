@@ -36,7 +36,7 @@ struct FITDATA {
 } // namespace
 
 void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed) {
-    if (m_nCFuncState < 1) {
+    if (!HasCharFunction()) {
         LogMessage("ERROR: Model fit aborted: No evaluated characteristic function data.");
         return;
     }

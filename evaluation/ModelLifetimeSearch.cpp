@@ -1,5 +1,7 @@
 #include "evaluation/ModelLifetimeSearch.h"
 
+#include "evaluation/StabilityModel.h"
+
 #include <cmath>
 
 namespace {
@@ -13,19 +15,15 @@ constexpr double kStepReduction = 0.1;
 } // namespace
 
 MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2, double dStart) {
-    const double di2 = params[0] * params[0];
-    const double da2 = params[1] * params[1];
-    const double tc = params[2];
-    const double s2 = params[3] * params[3];
-
     double g = dStart;
     double h = 1.0;
     double previous = 0.0;
     for (std::int32_t i = 0; i < kMaxModelSearchSteps; ++i) {
-        const double residual = 2.0 * g * (da2 * std::exp(-g / tc) + di2) + s2 * g * g - a2;
+        const double residual = ModelFunction(params, g) - a2;
         if (residual == 0.0)
             return {g, true};
-        // a residual that is not a number (tc = 0 at g = 0) walks on outwards
+        // a residual that is not a number (an overflowing model) walks on
+        // outwards
         if (residual > 0.0)
             g -= h;
         else

@@ -16,7 +16,7 @@ struct MODELCROSSING {
 // milliseconds).
 constexpr std::int32_t kMaxModelSearchSteps = 1000000;
 
-// Walks in whole image steps from dStart towards the point where
-// 2k (Da^2 exp(-k/tc) + Di^2) + s^2 k^2 reaches a2, then refines the step by a
+// Walks in whole image steps from dStart towards the point where the model
+// function (evaluation/StabilityModel.h) reaches a2, then refines the step by a
 // factor of 10 at every crossing until it is below 0.001 image steps.
 MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2, double dStart);

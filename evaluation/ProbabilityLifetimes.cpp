@@ -9,11 +9,11 @@ namespace {
 // drift.
 double LifetimeSeconds(const CA1TimeSeries& series, double dTolerance, double dProbability,
                        bool bWithDrift) {
-    if (series.m_nCFuncState <= 0 || series.m_nModelState <= 0)
+    if (!series.HasModel())
         return 0.0;
     const double p = std::clamp(dProbability, 0.0, 1.0);
-    const ModelParameters params{series.m_dModelDi, series.m_dModelDa, series.m_dModelTc,
-                                 bWithDrift ? series.m_dModelS : 0.0};
+    const ModelParameters params =
+        bWithDrift ? series.GetModelParameters() : series.GetRandomWalkParameters();
     return ProbabilityLifetime(dTolerance * dTolerance, p, params) * series.m_dPeriod;
 }
 

@@ -1,6 +1,7 @@
 #include "evaluation/ProbabilityModel.h"
 
 #include "evaluation/MachineEpsilon.h"
+#include "evaluation/StabilityModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -198,10 +199,8 @@ bool HasNaN(const ModelParameters& params) {
 }
 
 StepSpread SpreadAfter(double k, const ModelParameters& params) {
-    const auto [di, da, tc, s] = params;
-    // Without Da the decaying walk is absent; 0 * exp(...) would give NaN once a
-    // negative tc lets the exponential overflow.
-    const double d2 = di * di + (da == 0.0 ? 0.0 : da * da * std::exp(-k / tc));
+    const double s = params[3];
+    const double d2 = ModelSqrDiffusion(params, k);
     return {d2 * k, s * s * k / d2, s * s * k * k};
 }
 

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "data/A1Types.h"
 
-// The model parameters (Di, Da, tc, s) in this order: Di, Da and s in nm, tc
-// in image steps.
-using ModelParameters = std::array<double, 4>;
+#include <cstdint>
 
 // Stands for an unbounded time (or squared amplitude): the largest double
 // divided by 1000, so that the conversion to seconds (periods below 1000 s)

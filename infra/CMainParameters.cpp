@@ -211,3 +211,13 @@ void CMainParameters::ReadProfile() {
                    entry.field);
     }
 }
+
+bool IsMinDiversityInRange(std::int64_t nMinDiversity) {
+    return nMinDiversity >= kMinDiversityLowest && nMinDiversity <= kMinDiversityHighest;
+}
+
+double ClampLimitPhase(double dLimitPhase) {
+    if (!(dLimitPhase >= kLimitPhaseLowest))
+        return kLimitPhaseLowest;
+    return dLimitPhase > kLimitPhaseHighest ? kLimitPhaseHighest : dLimitPhase;
+}

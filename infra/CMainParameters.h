@@ -12,6 +12,22 @@ class CTextFileWriter;
 inline constexpr const char* kMainParametersName = "Main Parameters";
 inline constexpr std::int32_t kMainParametersVersion = 0x77FDA33D; // 2013111101
 
+// The ranges that the settings dialog (and the command-line options) enforce;
+// values from the two stores are taken as they are. Below 5 pairs the
+// longest distances of the characteristic function rest on a handful of
+// differences; above 50000 hardly any distance keeps enough of them.
+inline constexpr std::int32_t kMinDiversityLowest = 5;
+inline constexpr std::int32_t kMinDiversityHighest = 50000;
+// The phase limit in fractions of pi: a thousandth of pi is already below
+// any measurable astigmatism, a thousand pi far beyond any useful one.
+inline constexpr double kLimitPhaseLowest = 0.001;
+inline constexpr double kLimitPhaseHighest = 1000.0;
+
+bool IsMinDiversityInRange(std::int64_t nMinDiversity);
+// Below the range gives its lowest value, above it its highest; a value
+// that is not a number gives the lowest, as a text without a number does.
+double ClampLimitPhase(double dLimitPhase);
+
 // The ten program parameters. They live in two stores: "Setup.prm" in the
 // program data folder (by position, shared by all users) and the per-user
 // profile (by name). At start-up the profile wins over the file, the file over

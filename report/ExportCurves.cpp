@@ -20,19 +20,14 @@ double CurveStep(double dEnd) {
 
 } // namespace
 
-ModelParameters SeriesModel(const CA1TimeSeries& series) {
-    return {series.m_dModelDi, series.m_dModelDa, series.m_dModelTc, series.m_dModelS};
-}
-
 MODELPOINT ModelCurvePoint(const CA1TimeSeries& series, int i) {
     MODELPOINT point;
     if (i <= 0)
         return point;
-    const ModelParameters model = SeriesModel(series);
+    const ModelParameters model = series.GetModelParameters();
     point.dTime = i * CurveStep(series.m_dModelLifetime * kModelCurveReach);
     const double k = point.dTime / series.m_dPeriod;
-    const std::int32_t nParams = static_cast<std::int32_t>(model.size());
-    point.dF = StabilityModelValue(&k, &nParams, model.data());
+    point.dF = ModelFunction(model, k);
     point.dF16 = SqrAmplitudeQuantile(k, kLowerBandProbability, model);
     point.dF84 = SqrAmplitudeQuantile(k, kUpperBandProbability, model);
     return point;
@@ -42,14 +37,14 @@ PROBPOINT ProbabilityCurvePoint(const CA1TimeSeries& series, double dStep, int i
     PROBPOINT point;
     point.dTime = i * dStep;
     const double k = point.dTime / series.m_dPeriod;
-    point.dProbability =
-        StabilityProbability(series.m_dTolerance * series.m_dTolerance, k, SeriesModel(series));
+    point.dProbability = StabilityProbability(series.m_dTolerance * series.m_dTolerance, k,
+                                              series.GetModelParameters());
     return point;
 }
 
 double ProbabilityTableStep(const CA1TimeSeries& series) {
     const double a2 = series.m_dTolerance * series.m_dTolerance;
-    const double steps = ProbabilityLifetime(a2, kTableEndProbability, SeriesModel(series));
+    const double steps = ProbabilityLifetime(a2, kTableEndProbability, series.GetModelParameters());
     return CurveStep(steps * series.m_dPeriod);
 }
 

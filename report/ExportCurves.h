@@ -8,8 +8,6 @@ class CA1TimeSeries;
 // always this many points, the first at time span 0.
 inline constexpr int kExportCurvePoints = 501;
 
-ModelParameters SeriesModel(const CA1TimeSeries& series);
-
 // Point i of the model curve, which runs to 1.15 times the model lifetime so
 // that the crossing of the tolerance lies inside it. Times in s, f in nm^2.
 struct MODELPOINT {

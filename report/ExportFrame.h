@@ -24,8 +24,7 @@ template <class Writer, class Body>
 bool RunExport(const CA1TimeSeries& series, const std::string& path, const EXPORTKIND& kind,
                Body&& body) {
     if (kind.pszNotReady) {
-        const bool bReady =
-            series.m_nCFuncState != 0 && (!kind.bNeedsModel || series.m_nModelState != 0);
+        const bool bReady = kind.bNeedsModel ? series.HasModel() : series.HasCharFunction();
         if (!bReady) {
             series.LogMessage(kind.pszNotReady);
             return false;

@@ -1,6 +1,7 @@
 #include "report/StabilityReport.h"
 
 #include "data/CA1TimeSeries.h"
+#include "evaluation/BootstrapConfidence.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -66,10 +67,6 @@ private:
 // are stored in ascending distance, so the last one holds it.
 double MaxExtractedTimespan(const CA1TimeSeries& series) {
     return series.m_CFuncData.back().nImage * series.m_dPeriod;
-}
-
-bool HasReportData(const CA1TimeSeries& series) {
-    return series.m_nCFuncState > 0 && !series.m_CFuncData.empty();
 }
 
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
@@ -143,17 +140,87 @@ void AppendModel(CReportText& report, const CA1TimeSeries& series) {
     report.Line(FormatC(" Best fit s-square: %.3G", series.m_dModelSSqr));
 }
 
+// One line of the confidence block: the label, the estimate and its
+// interval in the quantity's own format.
+struct CONFIDENCELINE {
+    ConfidenceQuantity quantity;
+    const char* pszLabel;
+    bool bLifetime; // "%.1f" (or "unbounded") rather than "%.3G"
+    const char* pszUnit;
+};
+constexpr CONFIDENCELINE kConfidenceLines[] = {
+    {kConfidenceDi, "  - Di                          : ", false, " nm"},
+    {kConfidenceDa, "  - Da                          : ", false, " nm"},
+    {kConfidenceTc, "  - tc                          : ", false, " s"},
+    {kConfidenceS, "  - s                           : ", false, " nm"},
+    {kConfidenceModelLifetime, "  - model lifetime              : ", true, " s"},
+    {kConfidenceLowerLimit, kLimitLines[0].pszLabel, true, " s"},
+    {kConfidenceMedianLimit, kLimitLines[1].pszLabel, true, " s"},
+    {kConfidenceUpperLimit, kLimitLines[2].pszLabel, true, " s"},
+};
+
+// The number without its unit; an unbounded lifetime is a word that takes
+// no unit.
+std::string ConfidenceNumber(const CONFIDENCELINE& line, double value, double dPeriod) {
+    if (!line.bLifetime)
+        return FormatC("%.3G", value);
+    return IsUnbounded(value, dPeriod) ? "unbounded" : FormatC("%.1f", value);
+}
+
+std::string WithUnit(const CONFIDENCELINE& line, const std::string& number) {
+    return number == "unbounded" ? number : number + line.pszUnit;
+}
+
+// "41.2 \u2013 63.0 s": the unit once, after the upper edge, unless that edge
+// is unbounded.
+std::string ConfidenceRange(const CONFIDENCELINE& line, const CONFIDENCEINTERVAL& interval,
+                            double dPeriod) {
+    const std::string upper = ConfidenceNumber(line, interval.dUpper, dPeriod);
+    std::string lower = ConfidenceNumber(line, interval.dLower, dPeriod);
+    if (upper == "unbounded")
+        lower = WithUnit(line, lower);
+    return lower + " \u2013 " + WithUnit(line, upper);
+}
+
 } // namespace
+
+std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
+    CReportText block;
+    block.Spacer();
+    block.Heading(FormatC("\r\n  Confidence (90 %%, %d replicates)",
+                          static_cast<int>(confidence.nReplicates)));
+    for (const CONFIDENCELINE& line : kConfidenceLines) {
+        const CONFIDENCEINTERVAL& interval = confidence.intervals[line.quantity];
+        std::string formatted =
+            line.pszLabel +
+            WithUnit(line, ConfidenceNumber(line, interval.dEstimate, series.m_dPeriod));
+        // Without a successful replicate there are no edges to show.
+        if (std::isnan(interval.dLower) || std::isnan(interval.dUpper))
+            formatted += " (no interval)";
+        else
+            formatted +=
+                " (90 % interval " + ConfidenceRange(line, interval, series.m_dPeriod) + ")";
+        block.Line(formatted);
+    }
+    block.Line(FormatC("  - failed replicates           : %d of %d",
+                       static_cast<int>(confidence.nFailed),
+                       static_cast<int>(confidence.nReplicates)));
+    block.Spacer();
+    block.Heading(kRule);
+    // The block continues the report's last line; the blank that starts a
+    // report is not its.
+    return block.Take().substr(1);
+}
 
 std::string BuildStabilityReport(const CA1TimeSeries& series) {
     CReportText report;
     // Without records there is no extracted timespan to report on; the
     // headline then says that no evaluation is present.
-    if (!HasReportData(series))
+    if (!series.HasCharFunction())
         return report.Take();
 
     const double tmaxCF = MaxExtractedTimespan(series);
-    const bool bModel = series.m_nModelState > 0;
+    const bool bModel = series.HasModel();
 
     report.Heading(kRule);
     report.Heading(std::string("\r\n  ") + kTessaricProgramName + " v" + kTessaricVersionText +
@@ -173,9 +240,9 @@ std::string BuildStabilityReport(const CA1TimeSeries& series) {
 }
 
 std::string GetReportHeadline(const CA1TimeSeries& series) {
-    if (!HasReportData(series))
+    if (!series.HasCharFunction())
         return "No evaluation data present.";
-    if (series.m_nModelState < 1)
+    if (!series.HasModel())
         return "Results of the direct evaluation method.";
     return "Results of the model-based evaluation method.";
 }
@@ -189,7 +256,8 @@ std::string GetLogTextHeadline(const CA1TimeSeries& series) {
                    last - first + 1);
 }
 
-bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path) {
+bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path,
+                         const std::string& appendix) {
     static constexpr EXPORTKIND kReport = {
         "] for saving stability report.",
         "] for writing stability report.",
@@ -200,6 +268,6 @@ bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path) {
     };
     return RunExport<CTextFileWriter>(series, path, kReport, [&](CTextFileWriter& file) {
         // The report's lines already end in CR LF; the last one gets its own.
-        return file.WriteLine(BuildStabilityReport(series));
+        return file.WriteLine(BuildStabilityReport(series) + appendix);
     });
 }

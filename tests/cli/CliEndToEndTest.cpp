@@ -366,6 +366,27 @@ TEST(CliEndToEnd, LogsOfTheSameNameKeepTheirOwnFiles) {
     EXPECT_EQ(ReadFileBytes(out + "/run_2_2-s001-time.dat").size(), 8u + 12u * 320u);
 }
 
+// The block follows the report on stdout and in the saved report, the table
+// holds one row per replicate, and a run without a terminal shows no
+// progress line.
+TEST(CliEndToEnd, ConfidenceAddsTheBlockAndTheReplicateTable) {
+    TempDir dir;
+    const std::string log = dir.File("walk.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", "--noise", "0.05", log}).nStatus, 0);
+    const std::string out = dir.File("out");
+    const CLIRUN run =
+        RunCli(dir, {"evaluate", "--seed", "4", "--confidence", "20", "--out", out, log});
+    ASSERT_EQ(run.nStatus, 0) << run.strErr;
+    EXPECT_TRUE(Contains(run.strOut, "\n  Confidence (90 %, 20 replicates)\n"));
+    EXPECT_TRUE(Contains(run.strOut, "   - failed replicates           : 0 of 20\n"));
+    EXPECT_TRUE(Contains(ReadFileBytes(out + "/walk-s001-report.txt"),
+                         "  Confidence (90 %, 20 replicates)\r\n"));
+    const std::string table = ReadFileBytes(out + "/walk-s001-confidence.txt");
+    EXPECT_EQ(Count(table, "\r\n"), 5u + 20u);
+    EXPECT_TRUE(Contains(table, "# - replicates: 20, failed: 0, seed: 4\r\n"));
+    EXPECT_FALSE(Contains(run.strErr, "confidence replicate"));
+}
+
 TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
     TempDir dir;
     const std::string huge = dir.File("huge.log");

@@ -159,3 +159,28 @@ TEST(CliOptions, OutOfRangeAndNonFiniteValuesAreUsageErrors) {
     ExpectUsageError({"simulate", "--tc", "1e300", "--period", "1e-10", "a"}, "'--period'");
     EXPECT_TRUE(Parse({"simulate", "--di", "10000", "--drift", "-10000", "a"}).bOk);
 }
+
+// B is optional: alone, before a LOGFILE or another option it means 200; a
+// whole number right after it is B.
+TEST(CliOptions, ConfidenceTakesAnOptionalReplicateCount) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::int32_t nReplicates;
+    } cases[] = {
+        {{"evaluate", "a.log"}, 0},
+        {{"evaluate", "--confidence", "a.log"}, 200},
+        {{"evaluate", "a.log", "--confidence"}, 200},
+        {{"evaluate", "--confidence", "--seed", "1", "a.log"}, 200},
+        {{"evaluate", "--confidence", "50", "a.log"}, 50},
+        {{"evaluate", "--confidence=100000", "a.log"}, 100000},
+    };
+    for (const auto& c : cases) {
+        const CLIPARSE result = Parse(c.arguments);
+        ASSERT_TRUE(result.bOk) << result.strError;
+        EXPECT_EQ(result.options.evaluate.nConfidenceReplicates, c.nReplicates);
+        EXPECT_EQ(result.options.evaluate.files, std::vector<std::string>{"a.log"});
+    }
+    ExpectUsageError({"evaluate", "--confidence", "19", "a.log"}, "'--confidence'");
+    ExpectUsageError({"evaluate", "--confidence=many", "a.log"}, "'--confidence'");
+    ExpectUsageError({"evaluate", "--confidence", "--no-fit", "a.log"}, "'--no-fit'");
+}

@@ -27,6 +27,7 @@ CA1TimeSeries SeriesWithRecords(LogCapture& log) {
 // a few lines of Python following the written search.
 CA1TimeSeries SeriesWithModel(LogCapture& log, double di, double s) {
     CA1TimeSeries series(log.Log());
+    series.m_CFuncData.push_back(A1SAMPLE{1, 1.0, 1.0, 0.0, 0.0});
     series.m_nCFuncState = 1;
     series.m_nModelState = 1;
     series.m_dModelDi = di;

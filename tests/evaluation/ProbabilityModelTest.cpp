@@ -112,10 +112,12 @@ TEST(ProbabilityModel, StabilityProbabilityFollowsTheModel) {
     EXPECT_EQ(StabilityProbability(4.0, 10.0, {0.0, 0.0, 9.0, 0.1}), 1.0);
     EXPECT_EQ(StabilityProbability(4.0, 30.0, {0.0, 0.0, 9.0, 0.1}), 0.0);
     EXPECT_EQ(StabilityProbability(4.0, 1e6, {0.0, 0.0, 0.0, 0.0}), 1.0);
-    // A negative tc lets the decaying walk grow without bound.
+    // Without a positive tc the decaying walk is gone, as in the model
+    // function that the fit and the diagrams use.
     EXPECT_EQ(StabilityProbability(4.0, 1e6, {0.1, 0.0, -5.0, 0.0}),
               StabilityProbability(4.0, 1e6, {0.1, 0.0, 5.0, 0.0}));
-    EXPECT_EQ(StabilityProbability(4.0, 1e6, {0.1, 0.1, -5.0, 0.0}), 0.0);
+    EXPECT_EQ(StabilityProbability(4.0, 1e6, {0.1, 0.1, -5.0, 0.0}),
+              StabilityProbability(4.0, 1e6, {0.1, 0.0, 5.0, 0.0}));
     EXPECT_TRUE(std::isnan(StabilityProbability(4.0, 10.0, {kNaN, 0.1, 9.0, 0.0})));
 }
 
@@ -168,6 +170,7 @@ TEST(ProbabilityModel, SeriesLifetimesInSeconds) {
     series.m_nModelState = 1;
     EXPECT_EQ(series.GetProbabilityLifetime(1.27, 0.5), 0.0); // no characteristic function
     series.m_nCFuncState = 1;
+    series.m_CFuncData.push_back(A1SAMPLE{1, 0.1, 0.1, 0.0, 0.0});
     EXPECT_DOUBLE_EQ(series.GetProbabilityLifetime(1.27, 0.5),
                      0.5 * ProbabilityLifetime(1.27 * 1.27, 0.5, kTypical));
     EXPECT_EQ(series.GetProbabilityLifetime(1.27, 1.2), 0.0);

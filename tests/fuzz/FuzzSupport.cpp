@@ -1,7 +1,7 @@
 #include "FuzzSupport.h"
 
 #include "data/CA1SeriesList.h"
-#include "evaluation/AstigmatismTolerance.h"
+#include "evaluation/SeriesEvaluation.h"
 #include "infra/CLogFile.h"
 #include "infra/CMainParameters.h"
 #include "report/StabilityReport.h"
@@ -60,18 +60,13 @@ CA1SeriesList ImportFuzzInput(LogReader reader, const std::uint8_t* data, std::s
 }
 
 void EvaluateAndExportAll(CA1SeriesList& list) {
-    const CMainParameters defaults;
-    const double tolerance =
-        AstigmatismTolerance(defaults.ElEnergykV, defaults.TargetResAng, defaults.LimitPhase);
+    const EVALUATIONINPUTS inputs = EvaluationInputsFrom(CMainParameters{});
     // Any fixed seed: a crash must come back when the input is run again.
     constexpr std::uint32_t kFitSeed = 1;
     const std::string stem = FuzzFolder() + "/out";
     for (std::size_t i = 0; i < list.size(); ++i) {
         CA1TimeSeries& series = list[i];
-        series.EvaluateCharFunction(defaults.MinDiversity);
-        series.EvaluateLifetime(tolerance);
-        series.FitModel(kFitSeed);
-        series.EvaluateModelLifetime(tolerance);
+        EvaluateSeries(series, inputs, true, kFitSeed);
         BuildStabilityReport(series);
         SaveStabilityReport(series, stem + "-report.txt");
         series.ExportTimeTable(stem + "-time.txt");

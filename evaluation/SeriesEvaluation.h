@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+class CA1TimeSeries;
+class CMainParameters;
+
+// What an evaluation of a series takes from the program parameters: the
+// minimum diversity of the characteristic function and the three inputs of
+// the astigmatism tolerance.
+struct EVALUATIONINPUTS {
+    std::int32_t nMinDiversity = 10;
+    double dEnergykV = 300.0;
+    double dResolutionAng = 1.0;
+    double dLimitPhase = 0.25;
+};
+
+EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params);
+
+// The user operations on one series that the window's pages and the
+// command-line program share, each in the order of its trigger. Every one
+// that evaluates a lifetime stores the three tolerance inputs in the series
+// afterwards, so that the report shows what gave the tolerance.
+
+// "Charact. Function...": the characteristic function and, only when it
+// succeeded, the tolerance with the direct lifetime. True when the series
+// then has a characteristic function.
+bool EvaluateCharFunctionAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs);
+
+// "Fit Model": tolerance, direct lifetime, the fit, the model lifetime.
+// Without a seed the fit's restarts follow the clock. True when the series
+// then has a model.
+bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
+                         std::optional<std::uint32_t> nSeed = std::nullopt);
+
+// "Refresh" after a new energy or resolution: the direct lifetime and (with
+// a model) the model lifetime for the new tolerance; nothing is refitted.
+void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs);
+
+// The whole evaluation of a freshly imported series: characteristic
+// function with its lifetime, then, when asked and possible, the fit with
+// its lifetime. True when the series has a characteristic function.
+bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool bFit,
+                    std::optional<std::uint32_t> nSeed = std::nullopt);
+
+void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs);

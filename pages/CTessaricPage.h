@@ -1,0 +1,54 @@
+#pragma once
+
+#include "diagram/DialogUnits.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+
+class CA1TimeSeries;
+class CLogFile;
+class CMainParameters;
+class IPageHost;
+
+// A tab page of the main window: a child widget that the window creates
+// once, places over the tab control's display area when its tab is shown
+// and hides otherwise. The window hands the page its series before showing
+// it or before any command reaches it.
+class CTessaricPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CTessaricPage(QWidget* parent = nullptr);
+
+    // Fills the page for `series`, which may be null (no series).
+    virtual void ShowSeries(CA1TimeSeries* series) = 0;
+
+    // The window calls this whenever its series list changes: the list may
+    // have moved or destroyed the series shown last, so the page keeps no
+    // reference to it.
+    virtual void ForgetSeries() { m_pSeries = nullptr; }
+
+    // The page's own size in dialog units (its template).
+    virtual QSize TemplateSize() const = 0;
+
+    // A debug record at the level of the pages' details; nothing without a
+    // log.
+    void LogDebug(const std::string& text) const;
+
+    const CDialogUnits& Units() const { return m_Units; }
+
+    // Set by the main window before it creates the page; not owned.
+    CLogFile* m_pLog = nullptr;
+    CMainParameters* m_pMainParams = nullptr;
+    IPageHost* m_pHost = nullptr;
+    // The series shown last; not owned, null when none.
+    CA1TimeSeries* m_pSeries = nullptr;
+
+protected:
+    CDialogUnits m_Units;
+};
+
+// The debug level of the pages' own records.
+inline constexpr std::uint32_t kPageDebugLevel = 4;

@@ -1,14 +1,24 @@
 # Quick start on Debian 12:  make run   |   make test
+# Reliability:  make sanitize (tests under ASan + UBSan)  |  make fuzz
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Extra CMake options for every configure, e.g. CMAKE_FLAGS=-DTESSARIC_WERROR=ON
+CMAKE_FLAGS ?=
+# Seconds each fuzz harness runs in `make fuzz`.
+FUZZ_SECONDS ?= 180
+# clang and its runtimes (libclang-rt-14-dev: libFuzzer, ASan, UBSan) build the
+# sanitizer tests and the fuzz harnesses.
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file
+            locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file \
+            clang libclang-rt-14-dev
 # Debian's own interpreter, which has python3-numpy
 PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run deb bench validate format clean
+.PHONY: all deps configure build test sanitize fuzz run deb bench validate format clean
 
 all: build
 
@@ -27,13 +37,29 @@ deps:
 	  echo "note: de_DE.UTF-8 could not be generated; the locale test will be skipped"
 
 configure: deps
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The whole test suite built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer: one build that also proves the clang build.
+sanitize: deps
+	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake -S . -B $(SANITIZE_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTESSARIC_SANITIZE=ON -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSARIC_FUZZ=ON \
+	  -DTESSARIC_BUILD_TESTS=OFF -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
+	tests/fuzz/run_fuzzers.sh $(FUZZ_SECONDS) $(FUZZ_DIR)
 
 # With a display the window opens with the example imported; without one the
 # example's report is printed as the command-line program gives it.
@@ -66,4 +92,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) out

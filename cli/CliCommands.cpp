@@ -185,6 +185,25 @@ bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log, CTerminalProgress
     return true;
 }
 
+int RunWithCliLog(const CLIOPTIONS& options, CLogFile& log, std::FILE* err,
+                  const std::function<int(CLogFile&)>& command, CTerminalProgress* pProgress) {
+    const bool bOpened = ConfigureCliLog(options, log, pProgress);
+    if (!bOpened)
+        std::fprintf(err,
+                     "ERROR: Failed to open the log file [%s] of option '--log'; its records "
+                     "are not kept.\n",
+                     options.strLogFile.c_str());
+    int status = command(log);
+    if (!bOpened) {
+        status = kExitFailure;
+    } else if (log.FileFailed()) {
+        std::fprintf(err, "ERROR: Failed to write the log file [%s]; it misses records.\n",
+                     log.m_strPath.c_str());
+        status = kExitFailure;
+    }
+    return status;
+}
+
 int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
                 CTerminalProgress* pProgress) {
     int status = kExitSuccess;

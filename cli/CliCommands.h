@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 #include <cstdio>
+#include <functional>
 
 class CLogFile;
 class CTerminalProgress;
@@ -17,6 +18,15 @@ inline constexpr int kExitUsage = 2;
 // first wipes the progress line of pProgress, if one is shown.
 bool ConfigureCliLog(const CLIOPTIONS& options, CLogFile& log,
                      CTerminalProgress* pProgress = nullptr);
+
+// Configures the log (a record on stderr first wipes the progress line of
+// pProgress, if one is shown) and runs `command` with it. A --log file that
+// cannot be opened, or that loses records part way (a full disk), gives one
+// "ERROR: " line on `err` and exit status 1; the command runs all the same,
+// its records still reaching stderr.
+int RunWithCliLog(const CLIOPTIONS& options, CLogFile& log, std::FILE* err,
+                  const std::function<int(CLogFile&)>& command,
+                  CTerminalProgress* pProgress = nullptr);
 
 // Evaluates every series of every log and prints the reports to `out`;
 // pProgress, when given, shows the progress of long evaluations.

@@ -36,6 +36,29 @@ void ChooseQtPlatform() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+int RunEvaluateWithQt(const CLIOPTIONS& options, CLogFile& log, char* programPath,
+                      CTerminalProgress* pProgress) {
+    // Only the diagrams of --out need Qt; without them nothing of Qt runs
+    // (it would create its runtime folder, for one).
+    std::optional<QGuiApplication> application;
+    int qtArgc = 1;
+    char* qtArgv[] = {programPath, nullptr};
+    if (!options.evaluate.strOutDir.empty()) {
+        ChooseQtPlatform();
+        g_pQtMessageLog = &log;
+        qInstallMessageHandler(ForwardQtMessage);
+        // Qt must not see our arguments: it would take options such as
+        // "-platform" for its own.
+        application.emplace(qtArgc, qtArgv);
+        // Qt switches LC_NUMERIC to the user's locale; numbers in the
+        // reports and files keep their point.
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    EVALUATEOPTIONS evaluate = options.evaluate;
+    evaluate.bShowProgress = pProgress != nullptr;
+    return RunEvaluate(evaluate, log, stdout, pProgress);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,31 +90,12 @@ int main(int argc, char** argv) {
     CTerminalProgress* pProgress = progress ? &*progress : nullptr;
 
     CLogFile log;
-    if (!ConfigureCliLog(options, log, pProgress)) {
-        std::fprintf(stderr, "tessaric-cli: cannot open the log file '%s' of option '--log'\n",
-                     options.strLogFile.c_str());
-        return kExitFailure;
-    }
-    if (options.command == CliCommand::Simulate)
-        return RunSimulate(options, log);
-
-    // Only the diagrams of --out need Qt; without them nothing of Qt runs
-    // (it would create its runtime folder, for one).
-    std::optional<QGuiApplication> application;
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    if (!options.evaluate.strOutDir.empty()) {
-        ChooseQtPlatform();
-        g_pQtMessageLog = &log;
-        qInstallMessageHandler(ForwardQtMessage);
-        // Qt must not see our arguments: it would take options such as
-        // "-platform" for its own.
-        application.emplace(qtArgc, qtArgv);
-        // Qt switches LC_NUMERIC to the user's locale; numbers in the
-        // reports and files keep their point.
-        std::setlocale(LC_NUMERIC, "C");
-    }
-    EVALUATEOPTIONS evaluate = options.evaluate;
-    evaluate.bShowProgress = bShowProgress;
-    return RunEvaluate(evaluate, log, stdout, pProgress);
+    return RunWithCliLog(
+        options, log, stderr,
+        [&](CLogFile& programLog) {
+            if (options.command == CliCommand::Simulate)
+                return RunSimulate(options, programLog);
+            return RunEvaluateWithQt(options, programLog, argv[0], pProgress);
+        },
+        pProgress);
 }

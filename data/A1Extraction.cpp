@@ -138,18 +138,26 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     if (series.m_nDataLines <= 1)
         return false;
 
-    // Unsigned on purpose: a stop time below the start time gives a huge
-    // positive period, never a negative one that later steps cannot use.
-    const std::uint32_t span = static_cast<std::uint32_t>(series.m_nStopTime) -
-                               static_cast<std::uint32_t>(series.m_nStartTime);
+    // In 64 bits: a stop time below the start time must show as the negative
+    // span it is, not wrap around into a period of decades.
+    const std::int64_t span = static_cast<std::int64_t>(series.m_nStopTime) - series.m_nStartTime;
     // Divided by the number of lines, not of intervals: each line stands for
-    // one image period of the recorded time.
-    series.m_dPeriod = static_cast<double>(span) / series.m_nDataLines;
+    // one image period of the recorded time. A period of 0 marks a recording
+    // without a time base: its lifetimes are shown as unknown, never as 0 s.
+    series.m_dPeriod = span > 0 ? static_cast<double>(span) / series.m_nDataLines : 0.0;
 
     series.LogMessage(kind.announcement);
     series.LogMessage(FormatC("- recording frequency: %.2f Hz", 1.0 / series.m_dPeriod));
     series.LogMessage(
         FormatC("- y-mirror flag: %d, x-y-plane rotation: %.1f deg", nMirrorY, dRotDeg));
+    if (span < 0)
+        series.LogMessage(FormatC("ERROR: The stop time of the recording (%d s) lies before its "
+                                  "start time (%d s): it has no valid time base, and its lifetimes "
+                                  "are not given in seconds.",
+                                  series.m_nStopTime, series.m_nStartTime));
+    else if (span == 0)
+        series.LogMessage("Warning: The start and stop times of the recording are equal: it has "
+                          "no time base, and its lifetimes are not given in seconds.");
     return true;
 }
 

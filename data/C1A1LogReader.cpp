@@ -155,7 +155,12 @@ int ImportC1A1Log(const std::string& path, CLogFile& log, std::int32_t nMirrorY,
     }
 
     // A recording still open at the end of the file has no stop time and so
-    // no period: it is left out.
+    // no period: it is left out, but not in silence, or a log copied while
+    // the corrector was still recording would look complete.
+    if (state != ERecordingState::Searching)
+        log.WriteLine(
+            FormatC("Warning: The recording that starts on line %d of file [", work.m_nFirstLine) +
+            path + "] is not finished (no stop time stamp); it is not added.");
     // A read error ends the file early: the recordings completed before it
     // are whole and stay, but the file must not be reported as loaded.
     file.ReportLoaded(file.Finish());

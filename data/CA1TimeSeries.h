@@ -78,6 +78,12 @@ public:
     double EvaluateModelLifetime(double dTolerance);
     // Logs the notes on a weakly supported fit (FitNotes), if there are any.
     void LogFitNotes();
+    // A recording whose start and stop times give no positive span has no
+    // time base (its period is 0): none of its time spans is known in seconds.
+    bool HasTimeBase() const;
+    // "12.3 s", or "time base unknown" for a recording without a time base;
+    // every lifetime text of the program is built with it.
+    std::string LifetimeSecondsText(double dSeconds) const;
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
     // The first lines of the characteristic function and fitted model pages

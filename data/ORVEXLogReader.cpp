@@ -40,6 +40,27 @@ std::string TrimBlanks(std::string_view line) {
     return std::string(line.substr(line.find_first_not_of(' ')));
 }
 
+// Tabs count as separators here, unlike in the column walk: a tab between
+// two values shows that the line went on past them.
+std::size_t CountColumns(std::string_view line) {
+    constexpr std::string_view kSeparators = " \t";
+    std::size_t count = 0;
+    for (std::size_t at = line.find_first_not_of(kSeparators); at != std::string_view::npos;
+         at = line.find_first_not_of(kSeparators, line.find_first_of(kSeparators, at)))
+        ++count;
+    return count;
+}
+
+// A line that ends before the header's last column was cut while it was
+// written (a copy taken while the instrument records). Its last value would
+// stand in for every missing column and its time for the end of the
+// recording, so it is no data line. Empty and "not used" lines are the
+// recorder's own and stay data lines.
+bool IsCutLine(std::string_view trimmed, std::size_t headerColumns) {
+    return !trimmed.empty() && trimmed.find("not used") == std::string_view::npos &&
+           CountColumns(trimmed) < headerColumns;
+}
+
 // The last column holds the time in whole seconds. An empty line gets
 // `fallback`, which keeps the period plausible.
 std::int32_t TimeValue(std::string_view line, std::int32_t fallback) {
@@ -59,6 +80,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
         return kImportOpenFailed;
 
     bool headerFound = false;
+    std::size_t headerColumns = 0;
     std::uint32_t dataLines = 0;
     std::string line;
     while (file.ReadLine(line)) {
@@ -69,6 +91,7 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
                 work.m_strFileName = path;
                 work.m_nFirstLine = file.LineNumber();
                 work.m_LogLines.push_back(line);
+                headerColumns = CountColumns(line);
                 headerFound = true;
             }
             continue;
@@ -79,11 +102,18 @@ int ImportORVEXLog(const std::string& path, CLogFile& log, std::int32_t nMirrorY
             work.m_nLastLine = file.LineNumber();
             break; // one table per file: the rest is not ours
         }
+        std::string trimmed = TrimBlanks(line);
+        if (IsCutLine(trimmed, headerColumns)) {
+            log.WriteLine(FormatC("Warning: Line %d of file [", file.LineNumber()) + path +
+                          "] holds fewer values than the header names columns; it is not read "
+                          "as a data line.");
+            continue;
+        }
         // Empty and "not used" lines count too; the extraction skips them.
         ++dataLines;
         if (file.Debugging(kDebugRecord))
             log.WriteDebug(FormatC("Found ORVEXStab log data line #%u.", dataLines), kDebugRecord);
-        work.m_LogLines.push_back(TrimBlanks(line));
+        work.m_LogLines.push_back(std::move(trimmed));
         work.m_nLastLine = file.LineNumber();
         work.m_nDataLines = dataLines;
     }

@@ -53,6 +53,20 @@ LINE FitFirstRecords(const std::vector<A1SAMPLE>& records, double A1SAMPLE::*com
     return line;
 }
 
+// Astigmatism values near the largest double (a log that writes 1e200 nm)
+// make their differences or squares overflow; the infinities and the
+// not-a-numbers that follow must never be shown as a result.
+bool IsFiniteFunction(const std::vector<A1SAMPLE>& records, const LINE& lineX, const LINE& lineY) {
+    const auto finite = [](const A1SAMPLE& r) {
+        return std::isfinite(r.dX) && std::isfinite(r.dY) && std::isfinite(r.dErrX) &&
+               std::isfinite(r.dErrY);
+    };
+    // The sums stand for the measurement error and the initial slope.
+    return std::all_of(records.begin(), records.end(), finite) &&
+           std::isfinite(lineX.dIntercept + lineY.dIntercept) &&
+           std::isfinite(lineX.dSlope + lineY.dSlope);
+}
+
 } // namespace
 
 void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
@@ -93,6 +107,17 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
                    "pairs: the image numbering has too many gaps.");
         return;
     }
+    const LINE lineX = FitFirstRecords(records, &A1SAMPLE::dX);
+    const LINE lineY = FitFirstRecords(records, &A1SAMPLE::dY);
+    for (A1SAMPLE& record : records) {
+        record.dX -= lineX.dIntercept;
+        record.dY -= lineY.dIntercept;
+    }
+    if (!IsFiniteFunction(records, lineX, lineY)) {
+        LogMessage("ERROR: The characteristic function could not be evaluated: the astigmatism "
+                   "values are too large (their differences or squares overflow).");
+        return;
+    }
 
     m_CFuncData.clear();
     m_nCFuncState = 0;
@@ -113,8 +138,6 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     m_dModelS = 0.0;
     m_dModelSSqr = 0.0;
 
-    const LINE lineX = FitFirstRecords(records, &A1SAMPLE::dX);
-    const LINE lineY = FitFirstRecords(records, &A1SAMPLE::dY);
     // The intercept stands for the noise that every difference of two
     // measurements carries. The records are freed of the intercept as
     // extrapolated, so f(t) starts near zero whatever its sign. The total is
@@ -128,11 +151,6 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     m_dMeasError = std::sqrt(std::max(lineX.dIntercept + lineY.dIntercept, 0.0));
     LogMessage(FormatC("- extracted measurement error: %.3f nm, (%.3f, %.3f) nm", m_dMeasError,
                        m_dMeasErrorX, m_dMeasErrorY));
-
-    for (A1SAMPLE& record : records) {
-        record.dX -= lineX.dIntercept;
-        record.dY -= lineY.dIntercept;
-    }
     m_CFuncData = std::move(records);
     LogMessage("The characteristic function was extracted successfully.");
     m_nCFuncState = 1;

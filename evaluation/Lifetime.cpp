@@ -109,7 +109,7 @@ void CA1TimeSeries::EvaluateLifetime(double dTolerance) {
         if (record.dX + record.dY >= a2) {
             m_dLifetime = record.nImage * m_dPeriod;
             m_nLifetimeState = 1;
-            LogMessage(FormatC("- Lifetime: %.1f s.", m_dLifetime));
+            LogMessage("- Lifetime: " + LifetimeSecondsText(m_dLifetime) + ".");
             return;
         }
     }
@@ -154,7 +154,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
     m_nModelLifetimeState = 1;
     LogMessage("Lifetime evaluation from the model function:");
     LogMessage(FormatC("- Astigmatism tolerance: %.3f nm.", dTolerance));
-    LogMessage(FormatC("- Lifetime: %.1f s.", m_dModelLifetime));
+    LogMessage("- Lifetime: " + LifetimeSecondsText(m_dModelLifetime) + ".");
     if (!validPeriod) {
         LogMessage(FormatC("Warning: The image recording period is not positive; the lifetime of "
                            "%.1f image steps cannot be given in seconds.",
@@ -186,21 +186,27 @@ double CA1TimeSeries::GetRandomWalkLifetime(double dTolerance) const {
     return UnboundedSeconds(m_dPeriod);
 }
 
+bool CA1TimeSeries::HasTimeBase() const {
+    return IsValidPeriod(m_dPeriod);
+}
+
+std::string CA1TimeSeries::LifetimeSecondsText(double dSeconds) const {
+    return HasTimeBase() ? FormatC("%.1f s", dSeconds) : "time base unknown";
+}
+
 std::string CA1TimeSeries::GetLifetimeText() const {
+    const std::string tolerance = FormatC("Astigmatism tolerance: %.3f nm", m_dTolerance);
     switch (m_nLifetimeState) {
     case 0:
         return "No evaluation present.";
     case 1:
-        return FormatC("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", m_dLifetime,
-                       m_dTolerance);
+        return "Estimated lifetime: " + LifetimeSecondsText(m_dLifetime) + ", " + tolerance;
     case -1:
-        return FormatC("Estimated lifetime is below the shortest timespan (%.1f s). Astigmatism "
-                       "tolerance: %.3f nm",
-                       m_dLifetime, m_dTolerance);
+        return "Estimated lifetime is below the shortest timespan (" +
+               LifetimeSecondsText(m_dLifetime) + "). " + tolerance;
     case -2:
-        return FormatC("Estimated lifetime is above the longest timespan (%.1f s). Astigmatism "
-                       "tolerance: %.3f nm",
-                       m_dLifetime, m_dTolerance);
+        return "Estimated lifetime is above the longest timespan (" +
+               LifetimeSecondsText(m_dLifetime) + "). " + tolerance;
     case -3:
         return "Error during evaluation.";
     default:
@@ -215,9 +221,8 @@ std::string CA1TimeSeries::GetModelLifetimeText() const {
         return "Unknown state.";
     if (m_nModelLifetimeState == -3)
         return "Error during evaluation.";
+    const std::string tolerance = FormatC("Astigmatism tolerance: %.3f nm", m_dTolerance);
     if (m_nModelLifetimeState == -2)
-        return FormatC("Estimated lifetime: unbounded, Astigmatism tolerance: %.3f nm",
-                       m_dTolerance);
-    return FormatC("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", m_dModelLifetime,
-                   m_dTolerance);
+        return "Estimated lifetime: unbounded, " + tolerance;
+    return "Estimated lifetime: " + LifetimeSecondsText(m_dModelLifetime) + ", " + tolerance;
 }

@@ -192,6 +192,14 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     module.m_bWeighted = 0;
     double unweighted = 0.0;
     module.GetSSquare(unweighted);
+    // A model that is not a number would print as "nan" in every lifetime.
+    const bool finite =
+        std::all_of(kept.begin(), kept.end(), [](double v) { return std::isfinite(v); }) &&
+        std::isfinite(unweighted);
+    if (!finite) {
+        LogMessage("ERROR: Model fit failed: the fit gave values that are not numbers.");
+        return;
+    }
 
     m_dModelDi = std::fabs(kept[0]);
     m_dModelDa = std::fabs(kept[1]);

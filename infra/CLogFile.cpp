@@ -1,6 +1,7 @@
 #include "infra/CLogFile.h"
 
 #include "infra/CNumber.h"
+#include "infra/CSafeFileWriter.h"
 #include "infra/TextEncoding.h"
 
 #include <climits>
@@ -75,8 +76,10 @@ bool CLogFile::WriteLine(const std::string& text) {
     if (!fileless) {
         if (!wasOpen)
             OpenLog(m_strPath);
-        if (!m_bOpen)
+        if (!m_bOpen) {
+            m_bFileFailed = true;
             return false; // lost for the file and the pane alike
+        }
     }
 
     char stamp[128];
@@ -93,9 +96,13 @@ bool CLogFile::WriteLine(const std::string& text) {
     if (!fileless) {
         std::fseek(m_pFile, 0, SEEK_END);
         const std::string bytes = "\r\n" + EncodeLine8Bit(line);
-        written = std::fwrite(bytes.data(), 1, bytes.size(), m_pFile) == bytes.size();
+        m_nFileBytes += bytes.size();
+        written = !CSafeFileWriter::ExceedsWriteLimitForTesting(m_nFileBytes) &&
+                  std::fwrite(bytes.data(), 1, bytes.size(), m_pFile) == bytes.size();
         // The stream buffers; a full disk shows only when the bytes leave it.
         written = std::fflush(m_pFile) == 0 && written;
+        if (!written)
+            m_bFileFailed = true;
         if (!wasOpen)
             Close();
     }

@@ -47,6 +47,11 @@ public:
     // after it was written.
     void SetSink(std::function<void(const std::string&)> sink) { m_sink = std::move(sink); }
 
+    // True once a record of a log with a file could not reach that file (it
+    // could not be opened, or a write failed part way, as on a full disk):
+    // the file then misses records, which no single result tells for good.
+    bool FileFailed() const { return m_bFileFailed; }
+
     int m_bOpen = 0;
     std::string m_strPath;
     std::uint32_t m_nDebugLevel = 0;
@@ -55,6 +60,8 @@ public:
 
 private:
     std::FILE* m_pFile = nullptr;
+    std::size_t m_nFileBytes = 0; // written by this object, for the write-limit seam
+    bool m_bFileFailed = false;
     std::function<void(const std::string&)> m_sink;
 };
 

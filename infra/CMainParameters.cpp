@@ -34,6 +34,8 @@ constexpr std::array<ParameterEntry, 10> kParameters{{
 }};
 
 template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+// clang 14 does not yet deduce an aggregate's template arguments by itself.
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 constexpr std::size_t kDoubleBytes = 8;
 

@@ -15,6 +15,10 @@ void CSafeFileWriter::SetWriteLimitForTesting(std::optional<std::size_t> bytes) 
     g_writeLimitForTesting = bytes;
 }
 
+bool CSafeFileWriter::ExceedsWriteLimitForTesting(std::size_t total) {
+    return g_writeLimitForTesting && total > *g_writeLimitForTesting;
+}
+
 CSafeFileWriter::~CSafeFileWriter() {
     Discard();
 }
@@ -84,7 +88,7 @@ bool CSafeFileWriter::Write(std::string_view bytes) {
 bool CSafeFileWriter::Write(const void* data, std::size_t size) {
     if (!m_pFile || m_bFailed)
         return false;
-    if (g_writeLimitForTesting && m_nWritten + size > *g_writeLimitForTesting) {
+    if (ExceedsWriteLimitForTesting(m_nWritten + size)) {
         m_bFailed = true;
         return false;
     }

@@ -41,6 +41,10 @@ public:
     // Test seam: the next writers fail once this many bytes were written in
     // total by one writer, as a full disk would. std::nullopt switches it off.
     static void SetWriteLimitForTesting(std::optional<std::size_t> bytes);
+    // True when a writer that has written `total` bytes would pass that
+    // limit; the program log asks it too, so that one seam stands for a full
+    // disk everywhere.
+    static bool ExceedsWriteLimitForTesting(std::size_t total);
 
 private:
     std::FILE* m_pFile = nullptr;

@@ -55,7 +55,79 @@ bool CTextFileReader::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
+    SkipByteOrderMark();
     return true;
+}
+
+void CTextFileReader::SkipByteOrderMark() {
+    m_encoding = EEncoding::Bytes;
+    if (!Refill())
+        return;
+    const auto startsWith = [this](std::string_view mark) {
+        return m_nEnd >= mark.size() && std::memcmp(m_buffer.data(), mark.data(), mark.size()) == 0;
+    };
+    if (startsWith("\xEF\xBB\xBF")) {
+        m_nBegin = 3;
+    } else if (startsWith("\xFF\xFE")) {
+        m_encoding = EEncoding::Utf16LE;
+        m_nBegin = 2;
+    } else if (startsWith("\xFE\xFF")) {
+        m_encoding = EEncoding::Utf16BE;
+        m_nBegin = 2;
+    }
+}
+
+bool CTextFileReader::NextByte(unsigned char& byte) {
+    if (m_nBegin == m_nEnd && !Refill())
+        return false;
+    byte = static_cast<unsigned char>(m_buffer[m_nBegin++]);
+    return true;
+}
+
+bool CTextFileReader::ReadUtf16Line(std::string& line) {
+    const bool bigEndian = m_encoding == EEncoding::Utf16BE;
+    const auto nextUnit = [&](char16_t& unit) {
+        unsigned char first = 0;
+        unsigned char second = 0;
+        if (!NextByte(first))
+            return false;
+        // An odd last byte is half a character: it is dropped.
+        if (!NextByte(second))
+            return false;
+        unit = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+        return true;
+    };
+    bool bAny = false;
+    char16_t unit = 0;
+    char16_t pending = 0; // a leading surrogate waiting for its partner
+    while (nextUnit(unit)) {
+        bAny = true;
+        if (unit == u'\n')
+            break;
+        if (line.size() >= kMaxLineBytes)
+            continue;
+        if (pending != 0) {
+            const char16_t high = pending;
+            pending = 0;
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                AppendUtf8(line, 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) +
+                                     (unit - 0xDC00));
+                continue;
+            }
+            AppendUtf8(line, kReplacementCharacter);
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF)
+            pending = unit;
+        else if (unit >= 0xDC00 && unit <= 0xDFFF)
+            AppendUtf8(line, kReplacementCharacter);
+        else
+            AppendUtf8(line, unit);
+    }
+    if (pending != 0)
+        AppendUtf8(line, kReplacementCharacter);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return bAny;
 }
 
 void CTextFileReader::Close() {
@@ -82,6 +154,8 @@ bool CTextFileReader::ReadRawLine(std::string& line) {
     line.clear();
     if (!m_pFile)
         return false;
+    if (m_encoding != EEncoding::Bytes)
+        return ReadUtf16Line(line);
     bool bAny = false;
     for (;;) {
         if (m_nBegin == m_nEnd && !Refill())
@@ -109,6 +183,7 @@ bool CTextFileReader::ReadRawLine(std::string& line) {
 bool CTextFileReader::ReadLine(std::string& line) {
     if (!ReadRawLine(line))
         return false;
-    line = DecodeLine8Bit(line);
+    if (m_encoding == EEncoding::Bytes)
+        line = DecodeLine8Bit(line);
     return true;
 }

@@ -45,7 +45,9 @@ public:
 
     // False when the path does not exist, cannot be read or is no regular
     // file: a folder, a device or a pipe (which would block until another
-    // program writes to it) holds no text to read.
+    // program writes to it) holds no text to read. A byte-order mark at the
+    // start is honoured: UTF-8 and UTF-16 (little- or big-endian) files are
+    // read as their text; the mark itself is no part of the first line.
     bool Open(const std::string& path);
     bool IsOpen() const { return m_pFile != nullptr; }
     void Close();
@@ -59,12 +61,18 @@ public:
     bool Failed() const { return m_bFailed; }
 
     // The line as it stands in the file, without decoding (for callers that
-    // compare raw bytes).
+    // compare raw bytes); a UTF-16 file's line comes as UTF-8.
     bool ReadRawLine(std::string& line);
 
 private:
-    bool Refill();
+    enum class EEncoding { Bytes, Utf16LE, Utf16BE };
 
+    bool Refill();
+    bool NextByte(unsigned char& byte);
+    bool ReadUtf16Line(std::string& line);
+    void SkipByteOrderMark();
+
+    EEncoding m_encoding = EEncoding::Bytes;
     std::FILE* m_pFile = nullptr;
     std::vector<char> m_buffer; // bytes read ahead of the current line
     std::size_t m_nBegin = 0;

@@ -87,3 +87,23 @@ std::string DecodeLine8Bit(std::string_view bytes) {
     }
     return utf8;
 }
+
+void AppendUtf8(std::string& utf8, char32_t character) {
+    if ((character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF)
+        character = kReplacementCharacter;
+    if (character < 0x80) {
+        utf8.push_back(static_cast<char>(character));
+    } else if (character < 0x800) {
+        utf8.push_back(static_cast<char>(0xC0 | (character >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+    } else if (character < 0x10000) {
+        utf8.push_back(static_cast<char>(0xE0 | (character >> 12)));
+        utf8.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+    } else {
+        utf8.push_back(static_cast<char>(0xF0 | (character >> 18)));
+        utf8.push_back(static_cast<char>(0x80 | ((character >> 12) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
+        utf8.push_back(static_cast<char>(0x80 | (character & 0x3F)));
+    }
+}

@@ -13,3 +13,10 @@ std::string EncodeLine8Bit(std::string_view utf8);
 std::string DecodeLine8Bit(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
+
+// U+FFFD stands for a character that the file does not spell out whole.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Appends one character as UTF-8; a value that is no character (a surrogate
+// or beyond U+10FFFF) becomes U+FFFD.
+void AppendUtf8(std::string& utf8, char32_t character);

@@ -33,9 +33,11 @@ constexpr LIMITLINE kLimitLines[] = {
 // The lifetime operations give an unbounded time as VLARGE image steps: the
 // probability never falls to the limit, or the model never reaches the
 // tolerance. As a number it would fill 300 digits, so the report names it
-// "unbounded" instead.
-std::string LifetimeText(double dSeconds, double dPeriod) {
-    return IsUnboundedTime(dSeconds, dPeriod) ? "unbounded" : FormatC("%.1f s", dSeconds);
+// "unbounded" instead; without a time base no lifetime is known in seconds.
+std::string LifetimeText(const CA1TimeSeries& series, double dSeconds) {
+    if (series.HasTimeBase() && IsUnboundedTime(dSeconds, series.m_dPeriod))
+        return "unbounded";
+    return series.LifetimeSecondsText(dSeconds);
 }
 
 // Collects the report the way its layout is described: headings carry their
@@ -63,34 +65,34 @@ double MaxExtractedTimespan(const CA1TimeSeries& series) {
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
     // A model that never reaches the tolerance within the largest time the
     // program can express has an unbounded lifetime.
-    std::string line =
-        " Estimated lifetime: " + LifetimeText(series.m_dModelLifetime, series.m_dPeriod);
+    std::string line = " Estimated lifetime: " + LifetimeText(series, series.m_dModelLifetime);
     // The direct lifetime is shown beside it only while it lies inside the
     // extracted range; at the end of the range it is a mere bound.
-    if (tmaxCF > series.m_dLifetime)
+    if (series.HasTimeBase() && tmaxCF > series.m_dLifetime)
         line += FormatC(" (direct method: %.1f s)", series.m_dLifetime);
     report.Line(line);
     report.Spacer();
     report.Heading("\r\n  Probability related lifetimes:");
     for (const LIMITLINE& limit : kLimitLines)
-        report.Line(limit.pszLabel + LifetimeText(series.GetProbabilityLifetime(series.m_dTolerance,
-                                                                                limit.dProbability),
-                                                  series.m_dPeriod));
+        report.Line(limit.pszLabel +
+                    LifetimeText(series, series.GetProbabilityLifetime(series.m_dTolerance,
+                                                                       limit.dProbability)));
     report.Spacer();
     report.Heading("\r\n  Lifetime estimation based on the random-walk component only:");
     report.Line("  - mean lifetime                : " +
-                LifetimeText(series.GetRandomWalkLifetime(series.m_dTolerance), series.m_dPeriod));
+                LifetimeText(series, series.GetRandomWalkLifetime(series.m_dTolerance)));
     for (const LIMITLINE& limit : kLimitLines)
-        report.Line(limit.pszLabel + LifetimeText(series.GetRandomWalkProbabilityLifetime(
-                                                      series.m_dTolerance, limit.dProbability),
-                                                  series.m_dPeriod));
+        report.Line(limit.pszLabel +
+                    LifetimeText(series, series.GetRandomWalkProbabilityLifetime(
+                                             series.m_dTolerance, limit.dProbability)));
 }
 
 void AppendDirectLifetime(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
-    report.Line(FormatC(" Estimated lifetime: %.1f s (direct method)", series.m_dLifetime));
+    report.Line(" Estimated lifetime: " + series.LifetimeSecondsText(series.m_dLifetime) +
+                " (direct method)");
     // A direct lifetime at the end of the extracted range only says that the
     // tolerance was not reached there.
-    if (series.m_dLifetime >= tmaxCF)
+    if (series.HasTimeBase() && series.m_dLifetime >= tmaxCF)
         report.Heading("\r\n  Warning: Lifetime exceeds maximum extracted timespan.");
 }
 
@@ -107,8 +109,8 @@ void AppendInputsAndCharFunction(CReportText& report, const CA1TimeSeries& serie
     report.Line(FormatC("  - image recording period: %.2f s", series.m_dPeriod));
     report.Spacer();
     report.Heading("\r\n  Characteristic function:");
-    report.Line(FormatC("  - maximum extracted timespan: %.1f s (min. diversity: %d)", tmaxCF,
-                        static_cast<int>(series.m_nMinDiversity)));
+    report.Line("  - maximum extracted timespan: " + series.LifetimeSecondsText(tmaxCF) +
+                FormatC(" (min. diversity: %d)", static_cast<int>(series.m_nMinDiversity)));
     report.Line(
         FormatC("  - estimated astigmatism measurement error: %.3f nm", series.m_dMeasError));
     report.Spacer();

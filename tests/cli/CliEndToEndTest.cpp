@@ -386,3 +386,23 @@ TEST(CliEndToEnd, ConfidenceAddsTheBlockAndTheReplicateTable) {
     EXPECT_TRUE(Contains(table, "# - replicates: 20, failed: 0, seed: 4\r\n"));
     EXPECT_FALSE(Contains(run.strErr, "confidence replicate"));
 }
+
+TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
+    TempDir dir;
+    const std::string huge = dir.File("huge.log");
+    WriteFileBytes(huge, GeneratedC1A1Log(0, 400, 200, 50));
+    const CLIRUN overflow = RunCli(dir, {"evaluate", "--seed", "1", huge});
+    EXPECT_EQ(overflow.nStatus, 1);
+    EXPECT_TRUE(Contains(overflow.strErr, "could not be evaluated"));
+    for (const char* nonsense : {"nan", "NAN", "inf"})
+        EXPECT_FALSE(Contains(overflow.strOut, nonsense)) << nonsense;
+
+    // /dev/full opens, then refuses every byte.
+    const std::string good = dir.File("good.log");
+    WriteFileBytes(good, GeneratedC1A1Log(0, 400, 200));
+    const CLIRUN full = RunCli(dir, {"evaluate", "--seed", "1", "--log", "/dev/full", good});
+    EXPECT_EQ(full.nStatus, 1);
+    EXPECT_EQ(Count(full.strErr, "ERROR: "), 1u) << full.strErr;
+    EXPECT_TRUE(Contains(full.strErr, "ERROR: Failed to write the log file [/dev/full]"));
+    EXPECT_TRUE(Contains(full.strOut, "Astigmatism Stability Report"));
+}

@@ -133,7 +133,7 @@ TEST(A1Extraction, OneDataLineGivesNoSamplesAndNoMessage) {
     EXPECT_EQ(series.m_nPage, 1);
 }
 
-TEST(A1Extraction, PeriodUsesTheUnsignedTimeDifference) {
+TEST(A1Extraction, StopBeforeStartOrEqualTimesGiveNoTimeBase) {
     LogCapture capture;
     const std::vector<std::string> texts = {"#1: C1: 1nm / 0deg, A1: 1nm / 0deg 1 cnts",
                                             "#2: C1: 1nm / 0deg, A1: 2nm / 0deg 1 cnts"};
@@ -142,9 +142,13 @@ TEST(A1Extraction, PeriodUsesTheUnsignedTimeDifference) {
     EXPECT_EQ(equal.m_dPeriod, 0.0);
     EXPECT_TRUE(capture.Has("- recording frequency: inf Hz"));
 
-    CA1TimeSeries backwards = C1A1Series(nullptr, texts, 300, 200);
+    EXPECT_TRUE(capture.HasPrefix("Warning: The start and stop times of the recording are equal"));
+
+    // Never a period of decades from a difference that wrapped around.
+    CA1TimeSeries backwards = C1A1Series(&capture.log, texts, 300, 200);
     backwards.ExtractC1A1(1, 0.0);
-    EXPECT_EQ(backwards.m_dPeriod, (4294967296.0 - 100.0) / 2.0);
+    EXPECT_EQ(backwards.m_dPeriod, 0.0);
+    EXPECT_TRUE(capture.HasPrefix("ERROR: The stop time of the recording (200 s) lies before"));
 }
 
 TEST(A1Extraction, C1A1MessagesAndSamplesFollowTheLoggedAngle) {

@@ -113,12 +113,12 @@ TEST(ORVEXLogReader, TimeValuesFromTheLastColumnWithFallBacks) {
     EXPECT_EQ(empties.list[0].m_nStopTime, 4);
     EXPECT_EQ(empties.list[0].m_LogLines[1], "");
 
-    // A last column that is no number gives 0, and the unsigned difference a
-    // very long period; numbers beyond 32 bits are clamped.
+    // A last column that is no number gives 0, a stop before the start and
+    // so no time base; numbers beyond 32 bits are clamped.
     ImportedTable text(kHeader + "\n1 1.0 0.1 2.0 0.2 100\n2 1.0 0.1 2.0 0.2 n/a\n");
     ASSERT_EQ(text.result, 1);
     EXPECT_EQ(text.list[0].m_nStopTime, 0);
-    EXPECT_EQ(text.list[0].m_dPeriod, (4294967296.0 - 100.0) / 2.0);
+    EXPECT_EQ(text.list[0].m_dPeriod, 0.0);
     EXPECT_TRUE(text.capture.Has("Added 1 new A1-time series to the data list."));
 
     ImportedTable huge(kHeader + "\n1 1.0 0.1 2.0 0.2 -99999999999\n2 1.0 0.1 2.0 0.2 " +
@@ -127,8 +127,8 @@ TEST(ORVEXLogReader, TimeValuesFromTheLastColumnWithFallBacks) {
     EXPECT_EQ(huge.list[0].m_nStartTime, INT32_MIN);
     EXPECT_EQ(huge.list[0].m_nStopTime, INT32_MAX);
 
-    // Blanks are trimmed, tabs stay; a line without blank is its own value.
-    ImportedTable tabs(kHeader + "\n 1 1.0 0.1 2.0 0.2\t7  \n 1234 \n");
+    // Blanks are trimmed, tabs stay.
+    ImportedTable tabs(kHeader + "\n 1 1.0 0.1 2.0 0.2\t7  \n 2 1.0 0.1 2.0 0.2 1234 \n");
     ASSERT_EQ(tabs.result, 1);
     EXPECT_EQ(tabs.list[0].m_LogLines[1], "1 1.0 0.1 2.0 0.2\t7");
     EXPECT_EQ(tabs.list[0].m_nStartTime, 0); // "0.2<tab>7" reads as 0

@@ -206,3 +206,21 @@ TEST(CharFunction, ConstantSeriesGivesZeros) {
     EXPECT_EQ(series.m_dCFuncSlope, 0.0);
     EXPECT_EQ(series.m_dMeasError, 0.0);
 }
+
+TEST(CharFunction, OverflowingValuesAreNoResult) {
+    // One value far beyond any astigmatism: its squared differences overflow.
+    for (const double huge : {1e160, 1e200}) {
+        LogCapture log;
+        CA1TimeSeries series = MakeSeries(
+            Range(1, 200), [&](std::int32_t n) { return n == 50 ? huge : 0.01 * n; }, Zero);
+        series.m_pLog = log.Log();
+        series.EvaluateCharFunction(10);
+        EXPECT_EQ(series.m_nCFuncState, 0) << huge;
+        EXPECT_TRUE(series.m_CFuncData.empty());
+        EXPECT_TRUE(log.Has("ERROR: The characteristic function could not be evaluated: the "
+                            "astigmatism values are too large (their differences or squares "
+                            "overflow)."));
+        series.FitModel(1);
+        EXPECT_EQ(series.m_nModelState, 0);
+    }
+}

@@ -74,6 +74,37 @@ TEST(CTextFile, ReadsEveryLineEndAndOddBytes) {
     EXPECT_FALSE(reader.Open(dir.File("pipe")));
 }
 
+TEST(CTextFile, ByteOrderMarkChoosesTheEncoding) {
+    // "A²" CR LF, then U+1F600 as a surrogate pair, a lone trailing
+    // surrogate and an odd last byte.
+    const std::string le = std::string("\xFF\xFE"
+                                       "A\0\xB2\0\r\0\n\0"
+                                       "\x3D\xD8\x00\xDE"
+                                       "\x00\xDC"
+                                       "x",
+                                       17);
+    const std::string be = std::string("\xFE\xFF"
+                                       "\0A\0\xB2\0\r\0\n"
+                                       "\xD8\x3D\xDE\x00"
+                                       "\xDC\x00"
+                                       "x",
+                                       17);
+    const std::string utf8 = "\xEF\xBB\xBF"
+                             "A\xC2\xB2\n\xF0\x9F\x98\x80\xEF\xBF\xBD";
+    TempDir dir;
+    for (const std::string& bytes : {le, be, utf8}) {
+        WriteFileBytes(dir.File("text"), bytes);
+        CTextFileReader reader;
+        ASSERT_TRUE(reader.Open(dir.File("text")));
+        std::string line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "A\xC2\xB2");
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "\xF0\x9F\x98\x80\xEF\xBF\xBD");
+        EXPECT_FALSE(reader.ReadLine(line));
+    }
+}
+
 TEST(CTextFile, OverlongLineIsCutAndTheNextLineFollows) {
     TempDir dir;
     const std::string path = dir.File("long.bin");

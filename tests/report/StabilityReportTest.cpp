@@ -175,3 +175,16 @@ TEST(StabilityReport, SavedAsTextFile) {
     EXPECT_FALSE(SaveStabilityReport(series, dir.File("none.txt")));
     EXPECT_EQ(ReadFileBytes(dir.File("none.txt")), "");
 }
+
+TEST(StabilityReport, RecordingWithoutTimeBaseNamesItsLifetimesUnknown) {
+    CA1TimeSeries series = MakeEvaluatedSeries();
+    series.m_dPeriod = 0.0;
+    const std::string report = BuildStabilityReport(series);
+    // The model lifetime, three probability and four random-walk lifetimes
+    // and the longest time span of the characteristic function.
+    EXPECT_EQ(Count(report, "time base unknown"), 9u) << report;
+    EXPECT_EQ(Count(report, "0.0 s"), 0u) << report;
+    EXPECT_EQ(Count(report, "Lifetime exceeds maximum extracted timespan"), 0u);
+    EXPECT_NE(series.GetLifetimeText().find("time base unknown"), std::string::npos);
+    EXPECT_NE(series.GetModelLifetimeText().find("time base unknown"), std::string::npos);
+}

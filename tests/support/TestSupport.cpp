@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,4 +51,28 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
     lines.push_back(text.substr(start));
     return lines;
+}
+
+std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine) {
+    std::string log = "C1A1 series successfully started.\r\n";
+    log += "dTime: " + std::to_string(startSeconds) + " s\r\n";
+    for (int i = 1; i <= lines; ++i) {
+        char amplitude[32];
+        std::snprintf(amplitude, sizeof amplitude, "%.3f", 2.0 + std::sin(0.3 * i) + 0.02 * i);
+        log += "#" + std::to_string(i) + ": C1: 1.0nm / 0.0deg, A1: " +
+               (i == hugeLine ? std::string("1e200") : std::string(amplitude)) + "nm / " +
+               std::to_string(7 * i % 360) + ".0deg, 600 cnts\r\n";
+    }
+    log += "C1A1 series stopped by user.\r\n";
+    log += "dTime: " + std::to_string(stopSeconds) + " s\r\n";
+    return log;
+}
+
+std::string Utf16WithMark(const std::string& ascii, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes.push_back(bigEndian ? '\0' : c);
+        bytes.push_back(bigEndian ? c : '\0');
+    }
+    return bytes;
 }

@@ -33,3 +33,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The lines of a CR LF text without their line ends; the text after the
 // last CR LF (empty for a complete file) is the last element.
 std::vector<std::string> SplitCrLf(const std::string& text);
+
+// A C1A1 log of one recording with `lines` data lines between the time
+// stamps `startSeconds` and `stopSeconds`; the amplitudes wander smoothly,
+// and the data line numbered `hugeLine` (from 1; 0 for none) logs 1e200 nm.
+std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine = 0);
+
+// `ascii` as UTF-16 with a byte-order mark, little- or big-endian.
+std::string Utf16WithMark(const std::string& ascii, bool bigEndian);

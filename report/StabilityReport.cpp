@@ -161,24 +161,35 @@ constexpr CONFIDENCELINE kConfidenceLines[] = {
     {kConfidenceUpperLimit, kLimitLines[2].pszLabel, true, " s"},
 };
 
-// The number without its unit; an unbounded lifetime is a word that takes
-// no unit.
-std::string ConfidenceNumber(const CONFIDENCELINE& line, double value, double dPeriod) {
+constexpr const char* kNoTimeBase = "time base unknown";
+
+bool IsTimeLine(const CONFIDENCELINE& line) {
+    return std::string_view(line.pszUnit) == " s";
+}
+
+// The number without its unit; an unbounded lifetime, and any time of a
+// recording without a time base, is a word that takes no unit.
+std::string ConfidenceNumber(const CONFIDENCELINE& line, double value,
+                             const CA1TimeSeries& series) {
+    if (IsTimeLine(line) && !series.HasTimeBase())
+        return kNoTimeBase;
     if (!line.bLifetime)
         return FormatC("%.3G", value);
-    return IsUnboundedTime(value, dPeriod) ? "unbounded" : FormatC("%.1f", value);
+    return IsUnboundedTime(value, series.m_dPeriod) ? "unbounded" : FormatC("%.1f", value);
 }
 
 std::string WithUnit(const CONFIDENCELINE& line, const std::string& number) {
-    return number == "unbounded" ? number : number + line.pszUnit;
+    return number == "unbounded" || number == kNoTimeBase ? number : number + line.pszUnit;
 }
 
 // "41.2 \u2013 63.0 s": the unit once, after the upper edge, unless that edge
 // is unbounded.
 std::string ConfidenceRange(const CONFIDENCELINE& line, const CONFIDENCEINTERVAL& interval,
-                            double dPeriod) {
-    const std::string upper = ConfidenceNumber(line, interval.dUpper, dPeriod);
-    std::string lower = ConfidenceNumber(line, interval.dLower, dPeriod);
+                            const CA1TimeSeries& series) {
+    const std::string upper = ConfidenceNumber(line, interval.dUpper, series);
+    if (upper == kNoTimeBase)
+        return upper;
+    std::string lower = ConfidenceNumber(line, interval.dLower, series);
     if (upper == "unbounded")
         lower = WithUnit(line, lower);
     return lower + " \u2013 " + WithUnit(line, upper);
@@ -194,14 +205,12 @@ std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERE
     for (const CONFIDENCELINE& line : kConfidenceLines) {
         const CONFIDENCEINTERVAL& interval = confidence.intervals[line.quantity];
         std::string formatted =
-            line.pszLabel +
-            WithUnit(line, ConfidenceNumber(line, interval.dEstimate, series.m_dPeriod));
+            line.pszLabel + WithUnit(line, ConfidenceNumber(line, interval.dEstimate, series));
         // Without a successful replicate there are no edges to show.
         if (std::isnan(interval.dLower) || std::isnan(interval.dUpper))
             formatted += " (no interval)";
         else
-            formatted +=
-                " (90 % interval " + ConfidenceRange(line, interval, series.m_dPeriod) + ")";
+            formatted += " (90 % interval " + ConfidenceRange(line, interval, series) + ")";
         block.Line(formatted);
     }
     block.Line(FormatC("  - failed replicates           : %d of %d",

@@ -62,6 +62,18 @@ TEST(ConfidenceReport, BlockFollowsTheReportAndMatchesGolden) {
               std::string::npos);
 }
 
+TEST(ConfidenceReport, TimesOfARecordWithoutTimeBaseAreNotNumbers) {
+    CA1TimeSeries series = MakeEvaluatedSeries();
+    series.m_dPeriod = 0.0;
+    const std::string block = BuildConfidenceBlock(series, MakeConfidence());
+    EXPECT_NE(block.find("   - model lifetime              : time base unknown (90 % interval "
+                         "time base unknown)\r\n"),
+              std::string::npos);
+    EXPECT_EQ(block.find(" s ("), std::string::npos) << block;
+    EXPECT_EQ(block.find(" s)"), std::string::npos) << block;
+    EXPECT_NE(block.find("0.0735 nm (90 % interval"), std::string::npos);
+}
+
 TEST(ConfidenceReport, TableHoldsOneRowPerReplicateAndMatchesGolden) {
     TempDir dir;
     LogCapture log(1);

@@ -3,27 +3,14 @@
 #include "app/CTessaricDlg.h"
 #include "infra/CMemoryProfileStore.h"
 #include "support/CScriptedUserDialogs.h"
+#include "support/QtTestApplication.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 
-#include <clocale>
 #include <memory>
 #include <string>
 #include <vector>
-
-// Widgets need a running application; the tests share one, offscreen.
-inline void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");
-    }
-}
 
 // A main window on a fresh data folder and an empty profile, its dialogs
 // answered by script.

@@ -2,27 +2,13 @@
 
 #include "data/CA1TimeSeries.h"
 #include "diagram/DiagramStyle.h"
+#include "support/QtTestApplication.h"
 
 #include <QApplication>
 #include <QImage>
 
-#include <clocale>
 #include <cstdint>
 #include <vector>
-
-// Fonts and widgets need a running application; the tests share one.
-inline void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_diagram";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        // Run directly, not through CTest, the tests still need no display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");
-    }
-}
 
 inline QImage WhiteBitmap(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);

@@ -46,6 +46,7 @@ int CFitModule::RegisterFunction(ModelFunction pfnModel, GradientFunction pfnGra
     m_pParams.reset();
     m_pBounds.reset();
     m_pBounded.reset();
+    m_pScales.reset();
     m_bScratchValid = false;
     m_dSSquare = -1.0;
     m_nParams = 0;
@@ -56,14 +57,17 @@ int CFitModule::RegisterFunction(ModelFunction pfnModel, GradientFunction pfnGra
     m_pParams = ZeroFilled(nParams);
     m_pBounds = ZeroFilled(2 * nParams);
     m_pBounded.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(nParams)]());
-    if (!m_pParams || !m_pBounds || !m_pBounded) {
+    m_pScales = ZeroFilled(nParams);
+    if (!m_pParams || !m_pBounds || !m_pBounded || !m_pScales) {
         if (m_pLog)
             m_pLog->WriteLine("ERROR: Failed to register function, allocation error.");
         m_pParams.reset();
         m_pBounds.reset();
         m_pBounded.reset();
+        m_pScales.reset();
         return 0;
     }
+    std::fill(m_pScales.get(), m_pScales.get() + nParams, 1.0);
     m_pfnModel = pfnModel;
     m_pfnGradient = pfnGradient;
     m_nParams = nParams;
@@ -193,6 +197,14 @@ CTuple CFitModule::StabilityModelSSquareGradient(const CTuple& p) const {
     return gradient;
 }
 
+double CFitModule::ScaledSSquare(const CTuple& q) const {
+    return SSquare(q.Product(m_Scale));
+}
+
+CTuple CFitModule::ScaledSSquareGradient(const CTuple& q) const {
+    return SSquareGradient(q.Product(m_Scale)).Product(m_Scale);
+}
+
 bool CFitModule::GetSSquare(double& dOut, const double* pParams) const {
     const double* params = pParams ? pParams : m_pParams.get();
     if (!IsSetUp() || !params)
@@ -217,11 +229,22 @@ int CFitModule::Minimize(std::int32_t* pIterations, double dGTol) {
     } else if (!m_pParams) {
         result = InvalidParameter;
     } else {
-        CTuple scratch(m_pParams.get(), static_cast<std::uint32_t>(m_nParams));
+        const auto n = static_cast<std::uint32_t>(m_nParams);
+        m_Scale = CTuple(n, 1.0);
+        m_ScaledBounds.assign(m_pBounds.get(), m_pBounds.get() + 2 * n);
+        for (std::uint32_t j = 0; j < n; ++j) {
+            const double scale = m_pScales[j];
+            if (!(scale > 0.0) || !std::isfinite(scale))
+                continue;
+            m_Scale[j] = scale;
+            m_ScaledBounds[2 * j] /= scale;
+            m_ScaledBounds[2 * j + 1] /= scale;
+        }
+        CTuple scratch = CTuple(m_pParams.get(), n).Quotient(m_Scale);
         result = QuasiNewton(scratch, &iterations, dGTol);
         // whatever the outcome: on a round-off failure the scratch copy still
         // holds the start values
-        scratch.CopyTo(m_pParams.get());
+        scratch.Product(m_Scale).CopyTo(m_pParams.get());
     }
     if (pIterations)
         *pIterations = iterations;
@@ -259,11 +282,11 @@ void CFitModule::Report(int nResult) const {
 }
 
 bool CFitModule::BelowLower(const CTuple& p, std::uint32_t j) const {
-    return m_pBounded[j] && p[j] <= m_pBounds[2 * j];
+    return m_pBounded[j] && p[j] <= m_ScaledBounds[2 * j];
 }
 
 bool CFitModule::AboveUpper(const CTuple& p, std::uint32_t j) const {
-    return m_pBounded[j] && p[j] >= m_pBounds[2 * j + 1];
+    return m_pBounded[j] && p[j] >= m_ScaledBounds[2 * j + 1];
 }
 
 void CFitModule::ProjectOntoBounds(CTuple& p) const {
@@ -272,10 +295,10 @@ void CFitModule::ProjectOntoBounds(CTuple& p) const {
             continue;
         // written as comparisons, so that a bound that is not a number
         // leaves the parameter free instead of poisoning it
-        if (p[j] < m_pBounds[2 * j])
-            p[j] = m_pBounds[2 * j];
-        else if (p[j] > m_pBounds[2 * j + 1])
-            p[j] = m_pBounds[2 * j + 1];
+        if (p[j] < m_ScaledBounds[2 * j])
+            p[j] = m_ScaledBounds[2 * j];
+        else if (p[j] > m_ScaledBounds[2 * j + 1])
+            p[j] = m_ScaledBounds[2 * j + 1];
     }
 }
 
@@ -323,17 +346,21 @@ CTuple CFitModule::FeasibleDirection(const CTuple& p, const CTuple& g,
 // bounds of the bounded parameters: parameters that a gradient pushes
 // against their bound are held there, and every trial point of the line
 // search is projected onto the bounds (the projected quasi-Newton method,
-// Bertsekas, SIAM J. Control Optim. 20 (1982) 221). Without bounds it is the
-// published method to the last bit. `start` holds the start values on entry
-// and the result on return, except after a round-off failure, when it keeps
-// the start values (projected onto the bounds).
+// Bertsekas, SIAM J. Control Optim. 20 (1982) 221). Without bounds and
+// scales it is the published method to the last bit; with scales it is that
+// method on the scaled parameters, which amounts to starting from the inverse
+// Hessian diag(scale²) and judging convergence relative to the scales
+// (Dennis and Schnabel, Numerical Methods for Unconstrained Optimization,
+// section 7.1). `start` holds the scaled start values on entry and the
+// result on return, except after a round-off failure, when it keeps the
+// start values (projected onto the bounds).
 int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGTol) {
     const std::uint32_t n = start.Size();
     ProjectOntoBounds(start);
     CTuple p = start;
-    double fp = SSquare(p);
+    double fp = ScaledSSquare(p);
     m_dSSquare = fp;
-    CTuple g = SSquareGradient(p);
+    CTuple g = ScaledSSquareGradient(p);
 
     std::vector<double> hessian(static_cast<std::size_t>(n) * n, 0.0);
     for (std::uint32_t i = 0; i < n; ++i)
@@ -358,7 +385,7 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
             return Success;
         }
         CTuple dg = g;
-        g = SSquareGradient(p);
+        g = ScaledSSquareGradient(p);
 
         // converged in the gradient, scaled by the parameters and by the
         // s-square (or 1 when the s-square is below 1); the components that
@@ -418,7 +445,7 @@ int CFitModule::LineSearch(const CTuple& xold, double fold, const CTuple& g, CTu
     for (;;) {
         x = xold + xi * alam;
         ProjectOntoBounds(x);
-        fret = SSquare(x);
+        fret = ScaledSSquare(x);
         // The step is too short to change the point: give up and let the
         // caller's parameter test end the minimisation. Written so that a
         // limit that is not a number (a broken direction) or a step that has

@@ -15,8 +15,9 @@ class CLogFile;
 // every minimisation lies inside them.
 //
 // Order of use: set m_pLog and m_bWeighted; RegisterData; RegisterFunction;
-// write start values, bounds and bound flags; then GetSSquare and Minimize
-// as often as needed.
+// write start values, bounds and bound flags (and scales, if the parameters
+// differ by orders of magnitude); then GetSSquare and Minimize as often as
+// needed.
 class CFitModule {
 public:
     // Model value at the abscissa *pX for the *pnParams parameters.
@@ -69,6 +70,12 @@ public:
     std::unique_ptr<double[]> m_pParams;
     std::unique_ptr<double[]> m_pBounds; // lower at 2j, upper at 2j + 1
     std::unique_ptr<std::int32_t[]> m_pBounded;
+    // Minimize works on p_j / m_pScales[j], so that parameters of very
+    // different magnitude look alike to its first steps and its tests.
+    // Powers of two keep the results bit for bit those of the same steps on
+    // unscaled parameters; 1 (the default) leaves parameter j as it is, and
+    // so does a scale that is not a positive finite number.
+    std::unique_ptr<double[]> m_pScales;
     std::unique_ptr<double[]> m_pX;
     std::unique_ptr<double[]> m_pY;
     std::unique_ptr<double[]> m_pW;
@@ -82,6 +89,9 @@ private:
     mutable std::vector<double> m_Scratch;
     mutable double m_ScratchParams[4] = {};
     mutable bool m_bScratchValid = false;
+    // the scales and the bounds divided by them, for the running Minimize
+    CTuple m_Scale;
+    std::vector<double> m_ScaledBounds;
 
     // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
@@ -89,6 +99,10 @@ private:
     bool IsStabilityModel() const;
     const double* StabilityModelValuesAt(const CTuple& p) const;
     CTuple StabilityModelSSquareGradient(const CTuple& p) const;
+    // The s-square and its gradient over the scaled parameters q.
+    double ScaledSSquare(const CTuple& q) const;
+    CTuple ScaledSSquareGradient(const CTuple& q) const;
+    // Works on the scaled parameters, like the bound helpers below.
     int QuasiNewton(CTuple& p, std::int32_t* pIterations, double dGTol);
     // Bounded parameter j at or beyond its lower or upper bound.
     bool BelowLower(const CTuple& p, std::uint32_t j) const;

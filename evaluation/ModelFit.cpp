@@ -96,6 +96,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
 
     const Params& lower = bounds.lower;
     const Params& upper = bounds.upper;
+    const Params scales = ModelFitScales(bounds);
     const double g = kRandomWalkShare * fmax / kt;
     Params start = {std::sqrt(g), std::sqrt(std::fabs(m_dCFuncSlope - g)), kStartTc,
                     std::sqrt(kDriftShare * fmax) / kt};
@@ -115,6 +116,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
             fit.m_pBounds[2 * j] = lower[j];
             fit.m_pBounds[2 * j + 1] = upper[j];
             fit.m_pBounded[j] = 1;
+            fit.m_pScales[j] = scales[j];
         }
         return true;
     };

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+constexpr std::size_t kTcIndex = 2;
+}
+
 FITBOUNDS ModelFitBounds(const CA1TimeSeries& series) {
     FITBOUNDS bounds;
     const double t0 = series.m_dPeriod;
@@ -33,4 +37,23 @@ FITBOUNDS ModelFitBounds(const CA1TimeSeries& series) {
     bounds.dFMax = fmax;
     bounds.dKt = kt;
     return bounds;
+}
+
+ModelParameters ModelFitScales(const FITBOUNDS& bounds) {
+    ModelParameters scales{};
+    for (std::size_t j = 0; j < scales.size(); ++j) {
+        double width = bounds.upper[j] - bounds.lower[j];
+        // The model feels a change of tc in proportion to tc itself, so a
+        // correlation time between one step and the largest distance is at
+        // home on a logarithmic scale, whose middle is the square root of
+        // that distance. Its whole range as the scale would let the first
+        // steps sweep tc across the box, where most starts lose Da to 0
+        // and, with it, every trace of tc.
+        if (j == kTcIndex)
+            width = std::sqrt(width);
+        // a power of two divides without rounding; a subnormal width would
+        // give a scale whose quotients overflow
+        scales[j] = std::isnormal(width) && width > 0.0 ? std::ldexp(1.0, std::ilogb(width)) : 1.0;
+    }
+    return scales;
 }

@@ -21,3 +21,10 @@ struct FITBOUNDS {
 
 // Needs at least one characteristic-function record.
 FITBOUNDS ModelFitBounds(const CA1TimeSeries& series);
+
+// A power of two near the width of each parameter's box (for tc, near its
+// square root): the fit minimises over the parameters divided by it, so that
+// Di, Da and s (thousandths of a nanometre) and tc (up to thousands of image
+// steps) look alike to the minimiser. A box without a usable width leaves
+// its parameter unscaled (1).
+ModelParameters ModelFitScales(const FITBOUNDS& bounds);

@@ -198,3 +198,56 @@ TEST(CFitModule, StartThatIsNotANumberEnds) {
     EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
     EXPECT_TRUE(std::isnan(module.m_dSSquare));
 }
+
+TEST(CFitModule, ScalesOfTheParametersMagnitudesEndTheCreeping) {
+    // Records of the stability model with a drifting walk of long memory:
+    // Di and s of a few picometres per step, tc of 800 steps. Unscaled, the
+    // minimisation from the same start creeps to the iteration limit.
+    const std::vector<double> generating = {0.004, 0.004, 800.0, 0.0014};
+    std::vector<double> x;
+    for (int k = 1; k <= 2000; ++k)
+        x.push_back(k);
+    const std::vector<double> y = ModelValues(x, generating);
+    const double bounds[8] = {-0.006, 0.006, -0.008, 0.008, 0.0, 2000.0, -0.003, 0.003};
+    const double start[4] = {0.001, -0.007, 1500.0, 0.002};
+    struct CASE {
+        double dScaleTc;
+        bool bCapped;
+    };
+    // widths' powers of two; scales that are not positive finite numbers
+    // leave the parameter unscaled
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> unscaled;
+    for (const CASE& c : {CASE{1024.0, false}, CASE{1.0, true}, CASE{0.0, true}, CASE{-4.0, true},
+                          CASE{nan, true}}) {
+        CFitModule module;
+        module.RegisterData(static_cast<std::int32_t>(x.size()), x.data(), y.data(), nullptr);
+        module.RegisterFunction();
+        for (int j = 0; j < 4; ++j) {
+            module.m_pParams[j] = start[j];
+            module.m_pBounds[2 * j] = bounds[2 * j];
+            module.m_pBounds[2 * j + 1] = bounds[2 * j + 1];
+            module.m_pBounded[j] = 1;
+        }
+        if (!c.bCapped) {
+            module.m_pScales[0] = 1.0 / 128.0;
+            module.m_pScales[1] = 1.0 / 64.0;
+            module.m_pScales[3] = 1.0 / 256.0;
+        }
+        module.m_pScales[2] = c.dScaleTc;
+        std::int32_t iterations = 0;
+        EXPECT_EQ(module.Minimize(&iterations, kGTol), CFitModule::Success);
+        EXPECT_EQ(iterations == 1999, c.bCapped) << c.dScaleTc << ": " << iterations;
+        if (!c.bCapped) {
+            EXPECT_NEAR(std::fabs(module.m_pParams[0]), generating[0], 1e-9);
+            EXPECT_NEAR(std::fabs(module.m_pParams[1]), generating[1], 1e-9);
+            EXPECT_NEAR(module.m_pParams[2], generating[2], 1e-6);
+            EXPECT_NEAR(std::fabs(module.m_pParams[3]), generating[3], 1e-12);
+        } else if (unscaled.empty()) {
+            unscaled.assign(module.m_pParams.get(), module.m_pParams.get() + 4);
+        } else {
+            EXPECT_EQ(std::vector<double>(module.m_pParams.get(), module.m_pParams.get() + 4),
+                      unscaled);
+        }
+    }
+}

@@ -26,9 +26,11 @@ void StabilityModelGradient(const double* pK, const std::int32_t* /*pnParams*/,
 }
 
 // The batch loops follow the instruction set that the characteristic
-// function uses; every one of them gives the same bits.
+// function uses; every one of them gives the same bits. The portable build
+// has the baseline form alone.
 void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
                           double* pDecay) {
+#ifndef TESSARIC_PORTABLE_KERNELS
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
         StabilityModelValuesAvx512(pK, n, pParams, pF, pDecay);
@@ -37,14 +39,17 @@ void StabilityModelValues(const double* pK, std::size_t n, const double* pParams
         StabilityModelValuesAvx2(pK, n, pParams, pF, pDecay);
         return;
     case CharKernel::Sse2:
+    case CharKernel::Portable:
         break;
     }
+#endif
     stabilityterms::Values(pK, n, pParams, pF, pDecay);
 }
 
 void StabilityModelGradients(const double* pK, std::size_t n, const double* pParams,
                              const double* pDecay, double* pDi, double* pDa, double* pTc,
                              double* pS) {
+#ifndef TESSARIC_PORTABLE_KERNELS
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
         StabilityModelGradientsAvx512(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
@@ -53,7 +58,9 @@ void StabilityModelGradients(const double* pK, std::size_t n, const double* pPar
         StabilityModelGradientsAvx2(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
         return;
     case CharKernel::Sse2:
+    case CharKernel::Portable:
         break;
     }
+#endif
     stabilityterms::Gradients(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
 }

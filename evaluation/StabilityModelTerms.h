@@ -69,8 +69,8 @@ static inline void Gradients(const double* __restrict pK, std::size_t n, const d
 
 } // namespace stabilityterms
 
-// The batch loops compiled for AVX2 and for AVX-512; StabilityModel.cpp
-// chooses among them and its own baseline form at run time.
+// The batch loops compiled for AVX2 and for AVX-512 (x86-64 builds only);
+// StabilityModel.cpp chooses among them and its own baseline form at run time.
 void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF,
                               double* pDecay);
 void StabilityModelGradientsAvx2(const double* pK, std::size_t n, const double* pParams,

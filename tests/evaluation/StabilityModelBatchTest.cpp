@@ -28,7 +28,7 @@ TEST(StabilityModel, BatchGivesTheBitsOfTheSingleForm) {
     for (int i = 1; i <= 37; ++i) // an odd count leaves a remainder after the vector lanes
         k.push_back(i * 3.0);
     const std::int32_t nParams = 4;
-    for (CharKernel kernel : {CharKernel::Sse2, CharKernel::Avx2, CharKernel::Avx512}) {
+    for (CharKernel kernel : kEveryCharKernel) {
         if (!IsCharKernelSupported(kernel))
             continue;
         ForceCharKernel(kernel);

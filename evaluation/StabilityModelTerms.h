@@ -63,18 +63,30 @@ static inline void Values(const double* __restrict pK, std::size_t n, const doub
     }
 }
 
-static inline double SquareSum(const FITRECORDS& records, const double* __restrict pF) {
+// The weights as a template argument rather than a test in the loop: a load
+// from a pointer that may be null is one that the compiler cannot make for
+// all lanes at once. The weight 1 of an unweighted fit leaves every bit of
+// the term as it is.
+template <bool kWeighted>
+static inline double WeightedSquareSum(const FITRECORDS& records, const double* __restrict pF) {
     const double* __restrict y = records.pY;
     const double* __restrict w = records.pW;
     return LaneSums<1>(records.n, [&](std::size_t i, double* t) {
         const double residual = pF[i] - y[i];
-        t[0] = (w ? w[i] : 1.0) * residual * residual;
+        t[0] = (kWeighted ? w[i] : 1.0) * residual * residual;
     })[0];
 }
 
-static inline std::array<double, 4> GradientSums(const FITRECORDS& records, const double* pParams,
-                                                 const double* __restrict pF,
-                                                 const double* __restrict pDecay) {
+static inline double SquareSum(const FITRECORDS& records, const double* pF) {
+    return records.pW ? WeightedSquareSum<true>(records, pF)
+                      : WeightedSquareSum<false>(records, pF);
+}
+
+template <bool kWeighted>
+static inline std::array<double, 4> WeightedGradientSums(const FITRECORDS& records,
+                                                         const double* pParams,
+                                                         const double* __restrict pF,
+                                                         const double* __restrict pDecay) {
     const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
     const double* __restrict k = records.pK;
     const double* __restrict y = records.pY;
@@ -82,10 +94,16 @@ static inline std::array<double, 4> GradientSums(const FITRECORDS& records, cons
     return LaneSums<4>(records.n, [&](std::size_t i, double* t) {
         double d[4];
         Gradient(k[i], p, pDecay[i], d[0], d[1], d[2], d[3]);
-        const double factor = 2.0 * (w ? w[i] : 1.0) * (pF[i] - y[i]);
+        const double factor = 2.0 * (kWeighted ? w[i] : 1.0) * (pF[i] - y[i]);
         for (std::size_t j = 0; j < 4; ++j)
             t[j] = factor * d[j];
     });
+}
+
+static inline std::array<double, 4> GradientSums(const FITRECORDS& records, const double* pParams,
+                                                 const double* pF, const double* pDecay) {
+    return records.pW ? WeightedGradientSums<true>(records, pParams, pF, pDecay)
+                      : WeightedGradientSums<false>(records, pParams, pF, pDecay);
 }
 
 // This file's copies of the batch loops, for the table of its instruction set.

@@ -1,5 +1,6 @@
 #include "evaluation/CFitModule.h"
 
+#include "evaluation/LaneSums.h"
 #include "evaluation/MachineEpsilon.h"
 #include "evaluation/StabilityModel.h"
 #include "infra/CLogFile.h"
@@ -82,6 +83,7 @@ int CFitModule::RegisterData(std::int32_t n, const double* x, const double* y, c
     m_pW.reset();
     m_bScratchValid = false;
     m_nData = 0;
+    m_dWeightSum = 0.0;
     m_dSSquare = -1.0;
     if (n < 1)
         return m_nParams;
@@ -104,6 +106,7 @@ int CFitModule::RegisterData(std::int32_t n, const double* x, const double* y, c
     if (w)
         std::copy(w, w + count, m_pW.get());
     m_nData = n;
+    m_dWeightSum = LaneSums<1>(count, [&](std::size_t i, double* t) { t[0] = m_pW[i]; })[0];
     return m_nParams;
 }
 
@@ -112,22 +115,18 @@ bool CFitModule::IsStabilityModel() const {
 }
 
 double CFitModule::SSquare(const CTuple& p) const {
-    // The stability model's values come from one vectorised pass; the sums
-    // below stay in record order, so the s-square keeps every bit.
-    const double* values = IsStabilityModel() ? StabilityModelValuesAt(p) : nullptr;
-    double sum = 0.0;
-    double weights = 0.0;
-    for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = values ? values[i] : m_pfnModel(&m_pX[i], &m_nParams, p.Data());
-        const double residual = f - m_pY[i];
-        if (m_bWeighted) {
-            sum += m_pW[i] * residual * residual;
-            weights += m_pW[i];
-        } else {
-            sum += residual * residual;
-        }
-    }
-    return m_bWeighted ? sum / weights : sum;
+    if (IsStabilityModel())
+        return WeightedMean(StabilityModelSquareSum(Records(), StabilityModelValuesAt(p)));
+    const auto sums = LaneSums<1>(static_cast<std::size_t>(m_nData), [&](std::size_t i, double* t) {
+        const double residual = m_pfnModel(&m_pX[i], &m_nParams, p.Data()) - m_pY[i];
+        t[0] = (m_bWeighted ? m_pW[i] : 1.0) * residual * residual;
+    });
+    return WeightedMean(sums[0]);
+}
+
+FITRECORDS CFitModule::Records() const {
+    return {m_pX.get(), m_pY.get(), m_bWeighted ? m_pW.get() : nullptr,
+            static_cast<std::size_t>(m_nData)};
 }
 
 CTuple CFitModule::SSquareGradient(const CTuple& p) const {
@@ -136,29 +135,34 @@ CTuple CFitModule::SSquareGradient(const CTuple& p) const {
         return StabilityModelSSquareGradient(p);
     CTuple gradient(n);
     std::vector<double> partial(n);
-    double weights = 0.0;
-    for (std::int32_t i = 0; i < m_nData; ++i) {
-        const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
-        m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
-        const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f - m_pY[i]);
-        for (std::uint32_t j = 0; j < n; ++j)
-            gradient[j] += factor * partial[j];
-        weights += m_pW[i];
-    }
-    // divided like the s-square itself, not multiplied by the reciprocal: the
-    // two differ in the last bit, and the minimisation follows every bit
-    if (m_bWeighted) {
-        for (std::uint32_t j = 0; j < n; ++j)
-            gradient[j] /= weights;
+    // four parameters at a time, the model evaluated anew for each four
+    constexpr std::uint32_t kGroup = 4;
+    for (std::uint32_t first = 0; first < n; first += kGroup) {
+        const auto sums =
+            LaneSums<kGroup>(static_cast<std::size_t>(m_nData), [&](std::size_t i, double* t) {
+                const double f = m_pfnModel(&m_pX[i], &m_nParams, p.Data());
+                m_pfnGradient(&m_pX[i], &m_nParams, p.Data(), partial.data());
+                const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f - m_pY[i]);
+                for (std::uint32_t j = 0; j < kGroup; ++j)
+                    t[j] = first + j < n ? factor * partial[first + j] : 0.0;
+            });
+        for (std::uint32_t j = 0; j < kGroup && first + j < n; ++j)
+            gradient[first + j] = WeightedMean(sums[j]);
     }
     return gradient;
+}
+
+// divided like the s-square itself, not multiplied by the reciprocal: the two
+// differ in the last bit, and the minimisation follows every bit
+double CFitModule::WeightedMean(double dSum) const {
+    return m_bWeighted ? dSum / m_dWeightSum : dSum;
 }
 
 // The model values and decays at p; the minimisation asks for the gradient
 // at the point whose s-square it has just accepted, so the last ones are kept.
 const double* CFitModule::StabilityModelValuesAt(const CTuple& p) const {
     const auto count = static_cast<std::size_t>(m_nData);
-    m_Scratch.resize(6 * count);
+    m_Scratch.resize(2 * count);
     const bool same = m_bScratchValid && p.Size() == 4 && p[0] == m_ScratchParams[0] &&
                       p[1] == m_ScratchParams[1] && p[2] == m_ScratchParams[2] &&
                       p[3] == m_ScratchParams[3];
@@ -172,28 +176,16 @@ const double* CFitModule::StabilityModelValuesAt(const CTuple& p) const {
     return m_Scratch.data();
 }
 
-// The generic gradient below for the stability model, with the partial
-// derivatives from one vectorised pass over the kept decays and the sums in
-// the same order.
+// The generic gradient above for the stability model: the partial
+// derivatives from the kept decays, the sums in the same order, in one
+// vectorised pass.
 CTuple CFitModule::StabilityModelSSquareGradient(const CTuple& p) const {
-    const auto count = static_cast<std::size_t>(m_nData);
     const double* f = StabilityModelValuesAt(p);
-    double* partial[4] = {m_Scratch.data() + 2 * count, m_Scratch.data() + 3 * count,
-                          m_Scratch.data() + 4 * count, m_Scratch.data() + 5 * count};
-    StabilityModelGradients(m_pX.get(), count, p.Data(), f + count, partial[0], partial[1],
-                            partial[2], partial[3]);
-    CTuple gradient(static_cast<std::uint32_t>(m_nParams));
-    double weights = 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double factor = 2.0 * (m_bWeighted ? m_pW[i] : 1.0) * (f[i] - m_pY[i]);
-        for (std::uint32_t j = 0; j < 4; ++j)
-            gradient[j] += factor * partial[j][i];
-        weights += m_pW[i];
-    }
-    if (m_bWeighted) {
-        for (std::uint32_t j = 0; j < 4; ++j)
-            gradient[j] /= weights;
-    }
+    const auto sums =
+        StabilityModelGradientSums(Records(), p.Data(), f, f + static_cast<std::size_t>(m_nData));
+    CTuple gradient(4);
+    for (std::uint32_t j = 0; j < 4; ++j)
+        gradient[j] = WeightedMean(sums[j]);
     return gradient;
 }
 
@@ -253,7 +245,7 @@ int CFitModule::Minimize(std::int32_t* pIterations, double dGTol) {
 }
 
 void CFitModule::Report(int nResult) const {
-    if (!m_pLog || nResult == Success)
+    if (!m_pLog || nResult == Success || nResult == Aborted)
         return;
     switch (nResult) {
     case NotSetUp:
@@ -370,6 +362,10 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
 
     for (int its = 0; its < kMaxIterations; ++its) {
         *pIterations = its;
+        if (m_pAbort && m_pAbort->load(std::memory_order_relaxed)) {
+            start = p;
+            return Aborted;
+        }
         CTuple pnew;
         double fret = 0.0;
         if (LineSearch(p, fp, g, xi, pnew, fret, stpmax) == RoundOff)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "evaluation/CTuple.h"
+#include "evaluation/StabilityModel.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -35,6 +37,8 @@ public:
         InconsistentSizes = 6,
         RoundOff = 7,
         RangeViolation = 10,
+        // ended on m_pAbort; its result is not wanted, so nothing is logged
+        Aborted = 11,
     };
 
     CFitModule() = default;
@@ -64,6 +68,9 @@ public:
     int Minimize(std::int32_t* pIterations, double dGTol);
 
     CLogFile* m_pLog = nullptr; // not owned; null keeps the module silent
+    // Not owned; once another thread sets it, a running Minimize ends at its
+    // next iteration with Aborted, for a result that nobody will look at.
+    const std::atomic<bool>* m_pAbort = nullptr;
     std::int32_t m_bWeighted = 0;
     std::int32_t m_nParams = 0;
     std::int32_t m_nData = 0;
@@ -84,9 +91,10 @@ public:
     GradientFunction m_pfnGradient = nullptr;
 
 private:
-    // the stability model's values, decays and partial derivatives at
-    // m_ScratchParams (values and decays valid while m_bScratchValid)
+    // the stability model's values and decays at m_ScratchParams, valid
+    // while m_bScratchValid
     mutable std::vector<double> m_Scratch;
+    double m_dWeightSum = 0.0; // of the registered weights, in the records' sum order
     mutable double m_ScratchParams[4] = {};
     mutable bool m_bScratchValid = false;
     // the scales and the bounds divided by them, for the running Minimize
@@ -96,7 +104,12 @@ private:
     // The s-square and its gradient; called only once the module is set up.
     double SSquare(const CTuple& p) const;
     CTuple SSquareGradient(const CTuple& p) const;
+    // A sum over the records divided by the sum of the weights when the fit
+    // is weighted.
+    double WeightedMean(double dSum) const;
     bool IsStabilityModel() const;
+    // The registered data, without the weights when the fit is unweighted.
+    FITRECORDS Records() const;
     const double* StabilityModelValuesAt(const CTuple& p) const;
     CTuple StabilityModelSSquareGradient(const CTuple& p) const;
     // The s-square and its gradient over the scaled parameters q.

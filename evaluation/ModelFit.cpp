@@ -2,13 +2,14 @@
 #include "evaluation/CFitModule.h"
 #include "evaluation/CFitRandom.h"
 #include "evaluation/ModelFitBounds.h"
+#include "evaluation/OrderedRuns.h"
 #include "infra/CNumber.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -128,8 +129,8 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     LogMessage("Fitting model to the characteristic function ...");
 
     // The random starts do not depend on any result, so all of them are
-    // known before the first minimisation; the minimisations can then run two
-    // at a time, and are judged in their order as if one after the other.
+    // known before the first minimisation; the minimisations can then run
+    // side by side, and are judged in their order as if one after the other.
     CFitRandom random(nSeed ? *nSeed : FitSeedNow());
     std::array<Params, kMaxAttempts> starts;
     starts[0] = start;
@@ -141,54 +142,41 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     double best = 0.0;
     module.GetSSquare(best);
     CFitModule partner;
-    const bool paired = std::thread::hardware_concurrency() >= 2 && setUp(partner);
-    std::size_t attempts = 0;
+    const std::size_t workers = std::thread::hardware_concurrency() >= 2 && setUp(partner) ? 2 : 1;
+    std::array<CFitModule*, 2> modules = {&module, &partner};
+    std::atomic<bool> abort{false};
+    for (CFitModule* fit : modules)
+        fit->m_pAbort = &abort;
+    std::array<ATTEMPT, kMaxAttempts> results;
     int improvements = 0;
     if (progress)
         progress(0.0);
-    for (std::size_t first = 0; first < starts.size();) {
-        std::array<ATTEMPT, 2> results;
-        std::size_t count = 1;
-        std::thread helper;
-        if (paired && first + 1 < starts.size()) {
-            try {
-                helper =
-                    std::thread([&] { results[1] = MinimizeFrom(partner, starts[first + 1]); });
-                count = 2;
-            } catch (const std::system_error&) {
-                // no second thread: the next start runs in its own turn
-            }
-        }
-        results[0] = MinimizeFrom(module, starts[first]);
-        if (helper.joinable())
-            helper.join();
-        bool done = false;
-        for (std::size_t r = 0; r < count && !done; ++r) {
-            const ATTEMPT& result = results[r];
-            ++attempts;
-            if (best > 0.0) {
-                if (result.dReached < best) {
-                    ++improvements;
-                    kept = result.params;
-                    best = result.dReached;
-                }
-            } else if (std::isnan(best)) {
-                // The start values gave no usable s-square: the first result
-                // that has one is kept, not the start values.
-                if (!std::isnan(result.dReached))
-                    kept = result.params;
+    const auto run = [&](std::size_t attempt, std::size_t worker) {
+        results[attempt] = MinimizeFrom(*modules[worker], starts[attempt]);
+    };
+    const auto judge = [&](std::size_t attempt) {
+        const ATTEMPT& result = results[attempt];
+        if (best > 0.0) {
+            if (result.dReached < best) {
+                ++improvements;
+                kept = result.params;
                 best = result.dReached;
             }
-            // A best s-square of 0 is an exact fit that no later start can
-            // beat: it stays, together with its parameters.
-            done = improvements > kMaxImprovements || attempts >= kMaxAttempts;
+        } else if (std::isnan(best)) {
+            // The start values gave no usable s-square: the first result
+            // that has one is kept, not the start values.
+            if (!std::isnan(result.dReached))
+                kept = result.params;
+            best = result.dReached;
         }
-        if (done)
-            break;
-        first += count;
+        // A best s-square of 0 is an exact fit that no later start can
+        // beat: it stays, together with its parameters.
         if (progress)
-            progress(static_cast<double>(first) / static_cast<double>(starts.size()));
-    }
+            progress(static_cast<double>(attempt + 1) / static_cast<double>(kMaxAttempts));
+        return improvements > kMaxImprovements;
+    };
+    RunJobsInOrder(kMaxAttempts, workers, run, judge, abort);
+    module.m_pAbort = nullptr;
 
     std::copy(kept.begin(), kept.end(), module.m_pParams.get());
     module.m_bWeighted = 0;

@@ -25,42 +25,39 @@ void StabilityModelGradient(const double* pK, const std::int32_t* /*pnParams*/,
                              pGradient[1], pGradient[2], pGradient[3]);
 }
 
+namespace {
+
 // The batch loops follow the instruction set that the characteristic
 // function uses; every one of them gives the same bits. The portable build
-// has the baseline form alone.
-void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
-                          double* pDecay) {
+// has the baseline table alone.
+const STABILITYKERNELS& ChosenKernels() {
+    static const STABILITYKERNELS baseline = stabilityterms::Kernels();
 #ifndef TESSARIC_PORTABLE_KERNELS
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
-        StabilityModelValuesAvx512(pK, n, pParams, pF, pDecay);
-        return;
+        return g_StabilityKernelsAvx512;
     case CharKernel::Avx2:
-        StabilityModelValuesAvx2(pK, n, pParams, pF, pDecay);
-        return;
+        return g_StabilityKernelsAvx2;
     case CharKernel::Sse2:
     case CharKernel::Portable:
         break;
     }
 #endif
-    stabilityterms::Values(pK, n, pParams, pF, pDecay);
+    return baseline;
 }
 
-void StabilityModelGradients(const double* pK, std::size_t n, const double* pParams,
-                             const double* pDecay, double* pDi, double* pDa, double* pTc,
-                             double* pS) {
-#ifndef TESSARIC_PORTABLE_KERNELS
-    switch (ChosenCharKernel()) {
-    case CharKernel::Avx512:
-        StabilityModelGradientsAvx512(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
-        return;
-    case CharKernel::Avx2:
-        StabilityModelGradientsAvx2(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
-        return;
-    case CharKernel::Sse2:
-    case CharKernel::Portable:
-        break;
-    }
-#endif
-    stabilityterms::Gradients(pK, n, pParams, pDecay, pDi, pDa, pTc, pS);
+} // namespace
+
+void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
+                          double* pDecay) {
+    ChosenKernels().values(pK, n, pParams, pF, pDecay);
+}
+
+double StabilityModelSquareSum(const FITRECORDS& records, const double* pF) {
+    return ChosenKernels().squareSum(records, pF);
+}
+
+std::array<double, 4> StabilityModelGradientSums(const FITRECORDS& records, const double* pParams,
+                                                 const double* pF, const double* pDecay) {
+    return ChosenKernels().gradientSums(records, pParams, pF, pDecay);
 }

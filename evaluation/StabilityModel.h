@@ -2,6 +2,7 @@
 
 #include "data/A1Types.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -27,12 +28,26 @@ double StabilityModelValue(const double* pK, const std::int32_t* pnParams, const
 void StabilityModelGradient(const double* pK, const std::int32_t* pnParams, const double* pParams,
                             double* pGradient);
 
-// The same for n abscissae at once, in loops that the compiler vectorises;
+// The records of a fit: abscissae k, values y and weights w (null: every
+// weight 1).
+struct FITRECORDS {
+    const double* pK = nullptr;
+    const double* pY = nullptr;
+    const double* pW = nullptr;
+    std::size_t n = 0;
+};
+
+// The model at every abscissa at once, in loops that the compiler vectorises;
 // every value is bit for bit the one of the single form. The values come
-// with the decay exp(-k / tc) of each abscissa, from which the partial
-// derivatives at the same parameters follow without another exponential.
+// with the decay exp(-k / tc) of each abscissa, from which the fit's
+// gradient at the same parameters follows without another exponential.
 void StabilityModelValues(const double* pK, std::size_t n, const double* pParams, double* pF,
                           double* pDecay);
-void StabilityModelGradients(const double* pK, std::size_t n, const double* pParams,
-                             const double* pDecay, double* pDi, double* pDa, double* pTc,
-                             double* pS);
+
+// The fit's sums over its records, from the values and decays above at the
+// same parameters, in the order of LaneSums.h: the sum of w (f - y)^2, and
+// for each parameter the sum of 2 w (f - y) df/dp. The same bits as the sums
+// of the single forms in that order.
+double StabilityModelSquareSum(const FITRECORDS& records, const double* pF);
+std::array<double, 4> StabilityModelGradientSums(const FITRECORDS& records, const double* pParams,
+                                                 const double* pF, const double* pDecay);

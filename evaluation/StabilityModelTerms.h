@@ -8,9 +8,20 @@
 // the same bits, and without trapping math, so that the compiler may compute
 // both sides of a selection in vector lanes.
 
+#include "evaluation/LaneSums.h"
 #include "evaluation/ModelExp.h"
+#include "evaluation/StabilityModel.h"
 
 #include <cstddef>
+
+// The batch loops of one instruction set.
+struct STABILITYKERNELS {
+    void (*values)(const double* pK, std::size_t n, const double* pParams, double* pF,
+                   double* pDecay);
+    double (*squareSum)(const FITRECORDS& records, const double* pF);
+    std::array<double, 4> (*gradientSums)(const FITRECORDS& records, const double* pParams,
+                                          const double* pF, const double* pDecay);
+};
 
 namespace stabilityterms {
 
@@ -52,32 +63,58 @@ static inline void Values(const double* __restrict pK, std::size_t n, const doub
     }
 }
 
-static inline void Gradients(const double* __restrict pK, std::size_t n, const double* pParams,
-                             const double* __restrict pDecay, double* __restrict pDi,
-                             double* __restrict pDa, double* __restrict pTc,
-                             double* __restrict pS) {
+// The weights as a template argument rather than a test in the loop: a load
+// from a pointer that may be null is one that the compiler cannot make for
+// all lanes at once. The weight 1 of an unweighted fit leaves every bit of
+// the term as it is.
+template <bool kWeighted>
+static inline double WeightedSquareSum(const FITRECORDS& records, const double* __restrict pF) {
+    const double* __restrict y = records.pY;
+    const double* __restrict w = records.pW;
+    return LaneSums<1>(records.n, [&](std::size_t i, double* t) {
+        const double residual = pF[i] - y[i];
+        t[0] = (kWeighted ? w[i] : 1.0) * residual * residual;
+    })[0];
+}
+
+static inline double SquareSum(const FITRECORDS& records, const double* pF) {
+    return records.pW ? WeightedSquareSum<true>(records, pF)
+                      : WeightedSquareSum<false>(records, pF);
+}
+
+template <bool kWeighted>
+static inline std::array<double, 4> WeightedGradientSums(const FITRECORDS& records,
+                                                         const double* pParams,
+                                                         const double* __restrict pF,
+                                                         const double* __restrict pDecay) {
     const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
-    for (std::size_t i = 0; i < n; ++i) {
-        double dDi = 0.0, dDa = 0.0, dTc = 0.0, dS = 0.0;
-        Gradient(pK[i], p, pDecay[i], dDi, dDa, dTc, dS);
-        pDi[i] = dDi;
-        pDa[i] = dDa;
-        pTc[i] = dTc;
-        pS[i] = dS;
-    }
+    const double* __restrict k = records.pK;
+    const double* __restrict y = records.pY;
+    const double* __restrict w = records.pW;
+    return LaneSums<4>(records.n, [&](std::size_t i, double* t) {
+        double d[4];
+        Gradient(k[i], p, pDecay[i], d[0], d[1], d[2], d[3]);
+        const double factor = 2.0 * (kWeighted ? w[i] : 1.0) * (pF[i] - y[i]);
+        for (std::size_t j = 0; j < 4; ++j)
+            t[j] = factor * d[j];
+    });
+}
+
+static inline std::array<double, 4> GradientSums(const FITRECORDS& records, const double* pParams,
+                                                 const double* pF, const double* pDecay) {
+    return records.pW ? WeightedGradientSums<true>(records, pParams, pF, pDecay)
+                      : WeightedGradientSums<false>(records, pParams, pF, pDecay);
+}
+
+// This file's copies of the batch loops, for the table of its instruction set.
+static inline STABILITYKERNELS Kernels() {
+    return {&Values, &SquareSum, &GradientSums};
 }
 
 } // namespace stabilityterms
 
 // The batch loops compiled for AVX2 and for AVX-512 (x86-64 builds only);
-// StabilityModel.cpp chooses among them and its own baseline form at run time.
-void StabilityModelValuesAvx2(const double* pK, std::size_t n, const double* pParams, double* pF,
-                              double* pDecay);
-void StabilityModelGradientsAvx2(const double* pK, std::size_t n, const double* pParams,
-                                 const double* pDecay, double* pDi, double* pDa, double* pTc,
-                                 double* pS);
-void StabilityModelValuesAvx512(const double* pK, std::size_t n, const double* pParams, double* pF,
-                                double* pDecay);
-void StabilityModelGradientsAvx512(const double* pK, std::size_t n, const double* pParams,
-                                   const double* pDecay, double* pDi, double* pDa, double* pTc,
-                                   double* pS);
+// StabilityModel.cpp chooses among them and its own baseline table at run
+// time.
+extern const STABILITYKERNELS g_StabilityKernelsAvx2;
+extern const STABILITYKERNELS g_StabilityKernelsAvx512;

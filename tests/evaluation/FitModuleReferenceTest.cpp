@@ -22,6 +22,16 @@ namespace {
 
 constexpr int kN = 4;
 
+// The fit's sums over its records: record i into partial sum i mod 8, the
+// eight partial sums added pairwise.
+template <class Term> double RecordSum(std::size_t n, const Term& term) {
+    double partial[8] = {};
+    for (std::size_t i = 0; i < n; ++i)
+        partial[i % 8] += term(i);
+    return ((partial[0] + partial[1]) + (partial[2] + partial[3])) +
+           ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+}
+
 struct REFERENCE {
     const std::vector<double>& x;
     const std::vector<double>& y;
@@ -33,28 +43,25 @@ struct REFERENCE {
     static double Larger(double a, double b) { return a > b ? a : b; }
 
     double S(const double* p) const {
-        double sum = 0.0, weights = 0.0;
-        for (std::size_t i = 0; i < x.size(); ++i) {
+        const double sum = RecordSum(x.size(), [&](std::size_t i) {
             const double r = StabilityModelValue(&x[i], &kN, p) - y[i];
-            sum += w[i] * r * r;
-            weights += w[i];
-        }
-        return sum / weights;
+            return w[i] * r * r;
+        });
+        return sum / RecordSum(x.size(), [&](std::size_t i) { return w[i]; });
     }
 
     void Gradient(const double* p, double* g) const {
-        double weights = 0.0, d[kN];
-        for (int j = 0; j < kN; ++j)
-            g[j] = 0.0;
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            const double r = StabilityModelValue(&x[i], &kN, p) - y[i];
-            StabilityModelGradient(&x[i], &kN, p, d);
-            for (int j = 0; j < kN; ++j)
-                g[j] += 2.0 * w[i] * r * d[j];
-            weights += w[i];
+        const double weights = RecordSum(x.size(), [&](std::size_t i) { return w[i]; });
+        for (int j = 0; j < kN; ++j) {
+            g[j] = RecordSum(x.size(),
+                             [&](std::size_t i) {
+                                 double d[kN];
+                                 const double r = StabilityModelValue(&x[i], &kN, p) - y[i];
+                                 StabilityModelGradient(&x[i], &kN, p, d);
+                                 return 2.0 * w[i] * r * d[j];
+                             }) /
+                   weights;
         }
-        for (int j = 0; j < kN; ++j)
-            g[j] /= weights;
     }
 
     int LineSearch(const double* xold, double fold, const double* g, double* p, double* x,
@@ -311,9 +318,9 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
     const std::vector<double> bounds = FitBounds(fmax, kt, slope);
     const std::vector<double> scales = BoxScales(bounds);
 
-    // With seed 2 all twenty minimisations run; with seed 12 the sixth
-    // improvement ends the restarts after eleven.
-    for (std::uint32_t seed : {2u, 12u}) {
+    // With seed 1 all twenty minimisations run; with seed 2 the sixth
+    // improvement ends the restarts after twelve.
+    for (std::uint32_t seed : {1u, 2u}) {
         // the restarts: keep a result that lowers the best s-square so far, end
         // at the sixth improvement or the twentieth minimisation
         CFitModule module;
@@ -351,11 +358,10 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
             EXPECT_GE(kept[j], bounds[2 * j]);
             EXPECT_LE(kept[j], bounds[2 * j + 1]);
         }
-        double unweighted = 0.0;
-        for (std::size_t i = 0; i < n; ++i) {
+        const double unweighted = RecordSum(n, [&](std::size_t i) {
             const double r = StabilityModelValue(&x[i], &kN, kept) - y[i];
-            unweighted += r * r;
-        }
+            return r * r;
+        });
 
         series.FitModel(seed);
         ASSERT_EQ(series.m_nModelState, 1);
@@ -364,6 +370,6 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
         EXPECT_EQ(series.m_dModelTc, kept[2]);
         EXPECT_EQ(series.m_dModelS, std::fabs(kept[3]));
         EXPECT_EQ(series.m_dModelSSqr, unweighted);
-        EXPECT_EQ(attempts, seed == 2u ? 20 : 11);
+        EXPECT_EQ(attempts, seed == 1u ? 20 : 12);
     }
 }

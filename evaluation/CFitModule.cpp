@@ -359,6 +359,7 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
         hessian[static_cast<std::size_t>(i) * n + i] = 1.0;
     CTuple xi = FeasibleDirection(p, g, hessian);
     const double stpmax = 100.0 * std::max(std::sqrt(p.Dot(p)), static_cast<double>(n));
+    std::int32_t unchanged = 0; // iterations since the s-square last decreased
 
     for (int its = 0; its < kMaxIterations; ++its) {
         *pIterations = its;
@@ -370,6 +371,9 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
         double fret = 0.0;
         if (LineSearch(p, fp, g, xi, pnew, fret, stpmax) == RoundOff)
             return RoundOff;
+        // The line search accepts a step that leaves the s-square as it was
+        // when the decrease it asks for is below the s-square's last bit.
+        unchanged = fret < fp ? 0 : unchanged + 1;
         fp = fret;
         m_dSSquare = fp;
         xi = pnew - p;
@@ -388,6 +392,14 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
         // only push against a bound do not count
         const double den = std::max(fret, 1.0);
         if (ProjectedGradient(p, g).Abs().Product(p.Abs().Max(1.0)).MaxElement() / den < dGTol) {
+            start = p;
+            return Success;
+        }
+        // Stalled: the steps have long stopped changing the s-square in its
+        // last bit, so the rest of the iterations could lower it by a few
+        // units in the last place at most; the last point is the result, as
+        // at the iteration limit.
+        if (m_nStallIterations > 0 && unchanged >= m_nStallIterations) {
             start = p;
             return Success;
         }

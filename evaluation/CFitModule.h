@@ -83,6 +83,9 @@ public:
     // unscaled parameters; 1 (the default) leaves parameter j as it is, and
     // so does a scale that is not a positive finite number.
     std::unique_ptr<double[]> m_pScales;
+    // A minimisation whose s-square has not decreased in this many iterations
+    // in a row ends with its last point; 0 lets it run to the iteration limit.
+    std::int32_t m_nStallIterations = 0;
     std::unique_ptr<double[]> m_pX;
     std::unique_ptr<double[]> m_pY;
     std::unique_ptr<double[]> m_pW;

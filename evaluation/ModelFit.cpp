@@ -27,6 +27,12 @@ constexpr int kMaxImprovements = 5;
 constexpr double kRandomWalkShare = 0.45;
 constexpr double kDriftShare = 0.1;
 constexpr double kStartTc = 9.0;
+// A parameter that the data cannot fix (Di or Da at 0, tc without a decaying
+// walk) leaves a valley that is flat to the s-square's last bit, along which
+// a minimisation would creep to its iteration limit. Fifty steps without any
+// decrease are far more than the few that a minimisation still making
+// progress ever spends at one value.
+constexpr std::int32_t kStallIterations = 50;
 
 using Params = std::array<double, 4>;
 
@@ -108,6 +114,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         start[j] = std::clamp(start[j], lower[j], upper[j]);
     const auto setUp = [&](CFitModule& fit) {
         fit.m_bWeighted = 1;
+        fit.m_nStallIterations = kStallIterations;
         fit.RegisterData(static_cast<std::int32_t>(n), data.x.data(), data.y.data(), data.w.data());
         fit.RegisterFunction();
         if (!fit.IsSetUp())

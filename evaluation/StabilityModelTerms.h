@@ -83,10 +83,9 @@ static inline double SquareSum(const FITRECORDS& records, const double* pF) {
 }
 
 template <bool kWeighted>
-static inline std::array<double, 4> WeightedGradientSums(const FITRECORDS& records,
-                                                         const double* pParams,
-                                                         const double* __restrict pF,
-                                                         const double* __restrict pDecay) {
+static inline std::array<double, 4>
+WeightedGradientSums(const FITRECORDS& records, const double* pParams, const double* __restrict pF,
+                     const double* __restrict pDecay) {
     const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
     const double* __restrict k = records.pK;
     const double* __restrict y = records.pY;

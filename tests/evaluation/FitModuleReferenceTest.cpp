@@ -334,6 +334,7 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
             module.m_pBounded[j] = 1;
             module.m_pScales[j] = scales[j];
         }
+        module.m_nStallIterations = 50;
         double kept[kN] = {start[0], start[1], start[2], start[3]};
         double best = 0.0;
         module.GetSSquare(best);

@@ -251,3 +251,33 @@ TEST(CFitModule, ScalesOfTheParametersMagnitudesEndTheCreeping) {
         }
     }
 }
+
+TEST(CFitModule, AStalledMinimisationEndsWithItsLastPoint) {
+    // Data that want Di^2 below 0: the best Di is 0, where the s-square turns
+    // flat to its last bit while the parameter test still sees Di move.
+    std::vector<double> x, y;
+    for (int k = 1; k <= 500; ++k) {
+        x.push_back(k);
+        y.push_back(ModelValues({static_cast<double>(k)}, {0.0, 0.3, 40.0, 0.002})[0] - 1e-4 * k +
+                    1e-3 * std::sin(1.7 * k));
+    }
+    double reached[2] = {};
+    std::int32_t iterations[2] = {};
+    for (int stalls : {0, 1}) {
+        CFitModule module;
+        module.RegisterData(static_cast<std::int32_t>(x.size()), x.data(), y.data(), nullptr);
+        module.RegisterFunction();
+        const double start[4] = {0.01, 0.2, 30.0, 0.001};
+        const double scales[4] = {1.0 / 64.0, 0.5, 8.0, 1.0 / 256.0};
+        for (int j = 0; j < 4; ++j) {
+            module.m_pParams[j] = start[j];
+            module.m_pScales[j] = scales[j];
+        }
+        module.m_nStallIterations = stalls ? 50 : 0;
+        EXPECT_EQ(module.Minimize(&iterations[stalls], kGTol), CFitModule::Success);
+        EXPECT_LT(std::fabs(module.m_pParams[0]), 1e-9);
+        reached[stalls] = module.m_dSSquare;
+    }
+    EXPECT_LT(iterations[1], iterations[0]);
+    EXPECT_EQ(reached[1], reached[0]);
+}

@@ -15,6 +15,10 @@ bool IsCharKernelSupported(CharKernel kernel) {
     return kernel == CharKernel::Portable;
 }
 
+CharKernel BaselineCharKernel() {
+    return CharKernel::Portable;
+}
+
 namespace {
 
 CharKernel WidestSupportedKernel() {
@@ -44,6 +48,10 @@ bool IsCharKernelSupported(CharKernel kernel) {
     return false;
 }
 
+CharKernel BaselineCharKernel() {
+    return CharKernel::Sse2;
+}
+
 namespace {
 
 CharKernel WidestSupportedKernel() {
@@ -51,7 +59,7 @@ CharKernel WidestSupportedKernel() {
         return CharKernel::Avx512;
     if (IsCharKernelSupported(CharKernel::Avx2))
         return CharKernel::Avx2;
-    return CharKernel::Sse2;
+    return BaselineCharKernel();
 }
 
 } // namespace

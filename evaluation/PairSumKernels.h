@@ -56,6 +56,11 @@ void AccumulatePairSumsPortable(const PAIRSUMSJOB& job);
 
 // True when this build has the kernel and this processor can run it.
 bool IsCharKernelSupported(CharKernel kernel);
+// The kernel whose bits every build and processor share: SSE2 on x86-64,
+// the portable one elsewhere. The wider kernels' fused multiply-add changes
+// the last bits, and so whatever depends on them, such as which restart of
+// the fit comes out lowest.
+CharKernel BaselineCharKernel();
 // The widest supported kernel, or the forced one. The fit's loops over the
 // model follow the same choice.
 CharKernel ChosenCharKernel();

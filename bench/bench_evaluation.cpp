@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -71,7 +72,7 @@ BENCHMARK(CharacteristicFunction)
 
 // Each instruction set on the same series, as far as the machine has it.
 void CharacteristicFunctionKernel(benchmark::State& state) {
-    const auto kernel = static_cast<CharKernel>(state.range(0));
+    const CharKernel kernel = kEveryCharKernel[state.range(0)];
     if (!IsCharKernelSupported(kernel)) {
         state.SkipWithError("kernel not supported on this machine");
         return;
@@ -87,7 +88,7 @@ void CharacteristicFunctionKernel(benchmark::State& state) {
 }
 BENCHMARK(CharacteristicFunctionKernel)
     ->ArgName("kernel")
-    ->DenseRange(0, 2)
+    ->DenseRange(0, static_cast<int>(std::size(kEveryCharKernel)) - 1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -9,6 +9,30 @@ std::atomic<int> g_nForcedKernel{-1};
 
 } // namespace
 
+#ifdef TESSARIC_PORTABLE_KERNELS
+
+bool IsCharKernelSupported(CharKernel kernel) {
+    return kernel == CharKernel::Portable;
+}
+
+CharKernel BaselineCharKernel() {
+    return CharKernel::Portable;
+}
+
+namespace {
+
+CharKernel WidestSupportedKernel() {
+    return CharKernel::Portable;
+}
+
+} // namespace
+
+PairSumKernel CharKernelFunction(CharKernel /*kernel*/) {
+    return &AccumulatePairSumsPortable;
+}
+
+#else
+
 bool IsCharKernelSupported(CharKernel kernel) {
     switch (kernel) {
     case CharKernel::Sse2:
@@ -18,20 +42,27 @@ bool IsCharKernelSupported(CharKernel kernel) {
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case CharKernel::Avx512:
         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("fma");
+    case CharKernel::Portable:
+        break; // not built beside the x86-64 kernels
     }
     return false;
 }
 
-CharKernel ChosenCharKernel() {
-    const int forced = g_nForcedKernel.load();
-    if (forced >= 0)
-        return static_cast<CharKernel>(forced);
+CharKernel BaselineCharKernel() {
+    return CharKernel::Sse2;
+}
+
+namespace {
+
+CharKernel WidestSupportedKernel() {
     if (IsCharKernelSupported(CharKernel::Avx512))
         return CharKernel::Avx512;
     if (IsCharKernelSupported(CharKernel::Avx2))
         return CharKernel::Avx2;
-    return CharKernel::Sse2;
+    return BaselineCharKernel();
 }
+
+} // namespace
 
 PairSumKernel CharKernelFunction(CharKernel kernel) {
     switch (kernel) {
@@ -40,9 +71,19 @@ PairSumKernel CharKernelFunction(CharKernel kernel) {
     case CharKernel::Avx2:
         return &AccumulatePairSumsAvx2;
     case CharKernel::Sse2:
+    case CharKernel::Portable: // the SSE2 kernel gives its bits
         break;
     }
     return &AccumulatePairSumsSse2;
+}
+
+#endif
+
+CharKernel ChosenCharKernel() {
+    const int forced = g_nForcedKernel.load();
+    if (forced >= 0)
+        return static_cast<CharKernel>(forced);
+    return WidestSupportedKernel();
 }
 
 const char* CharKernelName(CharKernel kernel) {
@@ -51,6 +92,8 @@ const char* CharKernelName(CharKernel kernel) {
         return "AVX-512";
     case CharKernel::Avx2:
         return "AVX2+FMA";
+    case CharKernel::Portable:
+        return "portable";
     case CharKernel::Sse2:
         break;
     }

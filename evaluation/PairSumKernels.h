@@ -12,7 +12,9 @@
 // of the plain sum of squares.
 //
 // The same loop is compiled for three instruction sets and chosen at run
-// time, so one x86-64 program uses what the machine offers.
+// time, so one x86-64 program uses what the machine offers. A build for any
+// other processor (or with TESSARIC_PORTABLE_KERNELS) has the portable kernel
+// alone, which gives the bits of the SSE2 one.
 
 struct SHIFTEDSUMS {
     double dSumX = 0.0;   // sum of (q_x - K_x)
@@ -38,16 +40,27 @@ struct PAIRSUMSJOB {
     SHIFTEDSUMS* pSums = nullptr;
 };
 
-enum class CharKernel { Sse2, Avx2, Avx512 };
+enum class CharKernel { Sse2, Avx2, Avx512, Portable };
+
+// Every kernel that a build may have, for tests and benchmarks that try each
+// one; IsCharKernelSupported says which this build and processor run.
+inline constexpr CharKernel kEveryCharKernel[] = {CharKernel::Sse2, CharKernel::Avx2,
+                                                  CharKernel::Avx512, CharKernel::Portable};
 
 using PairSumKernel = void (*)(const PAIRSUMSJOB& job);
 
 void AccumulatePairSumsSse2(const PAIRSUMSJOB& job);
 void AccumulatePairSumsAvx2(const PAIRSUMSJOB& job);
 void AccumulatePairSumsAvx512(const PAIRSUMSJOB& job);
+void AccumulatePairSumsPortable(const PAIRSUMSJOB& job);
 
-// True when this processor can run the kernel.
+// True when this build has the kernel and this processor can run it.
 bool IsCharKernelSupported(CharKernel kernel);
+// The kernel whose bits every build and processor share: SSE2 on x86-64,
+// the portable one elsewhere. The wider kernels' fused multiply-add changes
+// the last bits, and so whatever depends on them, such as which restart of
+// the fit comes out lowest.
+CharKernel BaselineCharKernel();
 // The widest supported kernel, or the forced one. The fit's loops over the
 // model follow the same choice.
 CharKernel ChosenCharKernel();

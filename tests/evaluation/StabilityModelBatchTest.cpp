@@ -48,7 +48,7 @@ TEST(StabilityModel, BatchGivesTheBitsOfTheSingleForm) {
     }
     const auto n = static_cast<std::int32_t>(k.size());
     const std::int32_t nParams = 4;
-    for (CharKernel kernel : {CharKernel::Sse2, CharKernel::Avx2, CharKernel::Avx512}) {
+    for (CharKernel kernel : kEveryCharKernel) {
         if (!IsCharKernelSupported(kernel))
             continue;
         ForceCharKernel(kernel);

@@ -31,7 +31,7 @@ namespace {
 // function uses; every one of them gives the same bits. The portable build
 // has the baseline table alone.
 const STABILITYKERNELS& ChosenKernels() {
-    static const STABILITYKERNELS baseline = stabilityterms::Kernels();
+    static constexpr STABILITYKERNELS baseline = stabilityterms::Kernels();
 #ifndef TESSARIC_PORTABLE_KERNELS
     switch (ChosenCharKernel()) {
     case CharKernel::Avx512:

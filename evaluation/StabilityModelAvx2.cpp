@@ -2,4 +2,4 @@
 // processor that has it.
 #include "evaluation/StabilityModelTerms.h"
 
-const STABILITYKERNELS g_StabilityKernelsAvx2 = stabilityterms::Kernels();
+constinit const STABILITYKERNELS g_StabilityKernelsAvx2 = stabilityterms::Kernels();

@@ -105,8 +105,9 @@ static inline std::array<double, 4> GradientSums(const FITRECORDS& records, cons
                       : WeightedGradientSums<false>(records, pParams, pF, pDecay);
 }
 
-// This file's copies of the batch loops, for the table of its instruction set.
-static inline STABILITYKERNELS Kernels() {
+// This file's copies of the batch loops, for the table of its instruction set;
+// a constant, so that no table waits for another file's initialisation.
+static constexpr STABILITYKERNELS Kernels() {
     return {&Values, &SquareSum, &GradientSums};
 }
 

@@ -29,9 +29,9 @@ constexpr double kDriftShare = 0.1;
 constexpr double kStartTc = 9.0;
 // A parameter that the data cannot fix (Di or Da at 0, tc without a decaying
 // walk) leaves a valley that is flat to the s-square's last bit, along which
-// a minimisation would creep to its iteration limit. Fifty steps without any
-// decrease are far more than the few that a minimisation still making
-// progress ever spends at one value.
+// a minimisation would creep to its iteration limit. A minimisation that
+// still makes progress lowers the s-square at nearly every step; fifty steps
+// in a row without any decrease are the flat valley, not a pause.
 constexpr std::int32_t kStallIterations = 50;
 
 using Params = std::array<double, 4>;

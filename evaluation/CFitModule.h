@@ -79,9 +79,9 @@ public:
     std::unique_ptr<std::int32_t[]> m_pBounded;
     // Minimize works on p_j / m_pScales[j], so that parameters of very
     // different magnitude look alike to its first steps and its tests.
-    // Powers of two keep the results bit for bit those of the same steps on
-    // unscaled parameters; 1 (the default) leaves parameter j as it is, and
-    // so does a scale that is not a positive finite number.
+    // Powers of two make the division and the way back exact, so that no
+    // parameter loses a bit on the way; 1 (the default) leaves parameter j
+    // as it is, and so does a scale that is not a positive finite number.
     std::unique_ptr<double[]> m_pScales;
     // A minimisation whose s-square has not decreased in this many iterations
     // in a row ends with its last point; 0 lets it run to the iteration limit.

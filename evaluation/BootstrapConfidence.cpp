@@ -205,7 +205,7 @@ ConfidenceValues SeriesConfidenceValues(const CA1TimeSeries& series) {
     values[kConfidenceS] = series.m_dModelS;
     // An unbounded model lifetime is stored as VLARGE steps in seconds;
     // as an interval's edge it is infinite.
-    values[kConfidenceModelLifetime] = series.m_nModelLifetimeState == -2
+    values[kConfidenceModelLifetime] = series.m_nModelLifetimeState == kModelLifetimeUnbounded
                                            ? std::numeric_limits<double>::infinity()
                                            : series.m_dModelLifetime;
     const double probabilities[] = {kUpperBandProbability, kMedianProbability,

@@ -198,13 +198,13 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         return;
     }
 
-    m_dModelDi = std::fabs(kept[0]);
-    m_dModelDa = std::fabs(kept[1]);
-    m_dModelTc = kept[2];
-    m_dModelS = std::fabs(kept[3]);
+    m_dModelDi = std::fabs(kept[kModelDi]);
+    m_dModelDa = std::fabs(kept[kModelDa]);
+    m_dModelTc = kept[kModelTc];
+    m_dModelS = std::fabs(kept[kModelS]);
     m_dModelSSqr = unweighted;
     // the lifetime state described the earlier model
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_nModelState = 1;
     LogMessage(FormatC("- fit result: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, "
                        "s-sqr = %.3G",

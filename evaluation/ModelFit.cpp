@@ -4,13 +4,13 @@
 #include "evaluation/ModelFitBounds.h"
 #include "evaluation/OrderedRuns.h"
 #include "infra/CNumber.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <new>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -149,7 +149,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     double best = 0.0;
     module.GetSSquare(best);
     CFitModule partner;
-    const std::size_t workers = std::thread::hardware_concurrency() >= 2 && setUp(partner) ? 2 : 1;
+    const std::size_t workers = WorkerCount() >= 2 && setUp(partner) ? 2 : 1;
     std::array<CFitModule*, 2> modules = {&module, &partner};
     std::atomic<bool> abort{false};
     for (CFitModule* fit : modules)

@@ -63,7 +63,8 @@ ATTEMPT MinimizeFrom(CFitModule& module, const Params& from) {
 
 } // namespace
 
-void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
+void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressCallback& progress,
+                             const AbortFlag* pAbort) {
     if (!HasCharFunction()) {
         LogMessage("ERROR: Model fit aborted: No evaluated characteristic function data.");
         return;
@@ -152,8 +153,10 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     const std::size_t workers = std::thread::hardware_concurrency() >= 2 && setUp(partner) ? 2 : 1;
     std::array<CFitModule*, 2> modules = {&module, &partner};
     std::atomic<bool> abort{false};
-    for (CFitModule* fit : modules)
+    for (CFitModule* fit : modules) {
         fit->m_pAbort = &abort;
+        fit->m_pCancel = pAbort;
+    }
     std::array<ATTEMPT, kMaxAttempts> results;
     int improvements = 0;
     if (progress)
@@ -180,10 +183,14 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         // beat: it stays, together with its parameters.
         if (progress)
             progress(static_cast<double>(attempt + 1) / static_cast<double>(kMaxAttempts));
-        return improvements > kMaxImprovements;
+        return improvements > kMaxImprovements || IsAborted(pAbort);
     };
     RunJobsInOrder(kMaxAttempts, workers, run, judge, abort);
     module.m_pAbort = nullptr;
+    module.m_pCancel = nullptr;
+    // a cancelled fit keeps the model it had; the caller logs the cancel
+    if (IsAborted(pAbort))
+        return;
 
     std::copy(kept.begin(), kept.end(), module.m_pParams.get());
     module.m_bWeighted = 0;

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -257,4 +258,39 @@ TEST(MainWindow, CommandLineAndDroppedFilesAreImportedByContent) {
     static_cast<QObject&>(w).event(&drop);
     EXPECT_EQ(w.m_SeriesList.size(), 3u);
     EXPECT_EQ(w.m_cbSeries->currentIndex(), 2);
+}
+
+// Larger than its template, the window gives the extra room to the tab
+// area and its page's pane; the page's right-hand controls and the
+// series buttons stay at the right edge, the message log at the bottom.
+// The template size is the least, and an image export takes the diagram's
+// size as it is.
+TEST(MainWindow, GrowsItsPanesAndKeepsTheRightControlsAnchored) {
+    WindowUnderTest t;
+    CTessaricDlg& w = *t.window;
+    w.show();
+    w.OpenFiles({FixturePath("c1a1_worked_example.log")});
+    const QSize least = w.size();
+    EXPECT_EQ(w.minimumSize(), least);
+    auto* reextract = w.m_pA1TimePage->findChild<QPushButton*>("1015");
+    ASSERT_NE(reextract, nullptr);
+    const QRect buttonBefore = reextract->geometry();
+    const QSize bitmapBefore = w.m_pA1TimePage->m_wndDiagram.Bitmap().size();
+    const QRect importBefore = w.m_btImport->geometry();
+    const QRect logBefore = w.m_edLog->geometry();
+
+    const QSize extra(200, 150);
+    w.resize(least + extra);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.m_pA1TimePage->m_wndDiagram.Bitmap().size(), bitmapBefore + extra);
+    EXPECT_EQ(reextract->geometry(), buttonBefore.translated(extra.width(), 0));
+    EXPECT_EQ(w.m_btImport->geometry(), importBefore.translated(extra.width(), 0));
+    EXPECT_EQ(w.m_edLog->geometry().topLeft(), logBefore.topLeft() + QPoint(0, extra.height()));
+    TempDir dir;
+    t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{dir.File("big.png"), 2});
+    w.CommandAction(ID_FILE_EXPORT_IMAGE)->trigger();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("big.png"))).size(), bitmapBefore + extra);
+
+    w.resize(least - QSize(50, 50));
+    EXPECT_EQ(w.size(), least);
 }

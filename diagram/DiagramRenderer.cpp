@@ -520,7 +520,7 @@ CA1TimeSeries ImageStepView(const CA1TimeSeries& series) {
     // characteristic function's range as for an unbounded lifetime.
     view.m_nLifetimeState = 0;
     view.m_dModelLifetime = VLARGE;
-    view.m_nModelLifetimeState = -2;
+    view.m_nModelLifetimeState = kModelLifetimeUnbounded;
     return view;
 }
 

@@ -204,7 +204,11 @@ void CTessaricDlg::SwitchTab(int nStep) {
     m_TabCtrl->setCurrentIndex((m_TabCtrl->currentIndex() + nStep + count) % count);
 }
 
-CTessaricDlg::~CTessaricDlg() = default;
+CTessaricDlg::~CTessaricDlg() {
+    // A worker may still read a series of the list: it must have stopped
+    // before the members go.
+    delete m_pRunner;
+}
 
 QSize CTessaricDlg::ClientSize() const {
     return m_Units.Size(478, 411);
@@ -306,7 +310,7 @@ void CTessaricDlg::CreatePages() {
         page->m_nPageType = nPageType;
         prepare(page);
         page->Create();
-        page->CaptureTemplateLayout();
+        page->CaptureTemplateLayout(PageRect().size());
         return page;
     };
     m_pLogTextPage = textPage(CDDLogTextDlg::kLogTextPage);
@@ -315,14 +319,14 @@ void CTessaricDlg::CreatePages() {
         prepare(page);
         page->m_wndDiagram.Style().m_nType = nDiagramType;
         page->Create();
-        page->CaptureTemplateLayout();
+        page->CaptureTemplateLayout(PageRect().size());
         return page;
     };
     m_pA1TimePage = new CDDA1TimeDiagramDlg(m_pClient);
     prepare(m_pA1TimePage);
     m_pA1TimePage->SetDisplay(m_Params.DataDisplayType);
     m_pA1TimePage->Create();
-    m_pA1TimePage->CaptureTemplateLayout();
+    m_pA1TimePage->CaptureTemplateLayout(PageRect().size());
     m_pCFuncPage = diagramPage(new CDDCFuncDiagramDlg(m_pClient), CharFunction);
     m_pModelPage = diagramPage(new CDDModelDiagramDlg(m_pClient), FittedModel);
     m_pProbPage = diagramPage(new CDDModelDiagramDlg(m_pClient), ProbabilityPlot);

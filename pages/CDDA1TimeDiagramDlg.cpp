@@ -54,6 +54,7 @@ void CDDA1TimeDiagramDlg::Create() {
     m_pRotation = findChild<QLineEdit*>(ControlName(IDC_ROTATION));
     m_pMirrorY = findChild<QCheckBox*>(ControlName(IDC_MIRROR_Y));
     m_pDisplay->addItems({QStringLiteral("A22-Time"), QStringLiteral("A22 (2D)")});
+    FitFontToPlace(*m_pDisplay);
     resize(m_Units.Size(TemplateSize().width(), TemplateSize().height()));
 
     PutControls();

@@ -24,8 +24,8 @@ void CTessaricPage::LogDebug(const std::string& text) const {
         m_pLog->WriteDebug(text, kPageDebugLevel);
 }
 
-void CTessaricPage::CaptureTemplateLayout() {
-    m_TemplatePixels = size();
+void CTessaricPage::CaptureTemplateLayout(QSize placed) {
+    m_TemplatePixels = placed;
     const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     QWidget* pane = nullptr;
     for (QWidget* child : children)

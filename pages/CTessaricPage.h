@@ -44,10 +44,11 @@ public:
 
     const CDialogUnits& Units() const { return m_Units; }
 
-    // Called once the page was created at its template size: from then on a
-    // larger page grows its pane (the largest control) and the lines at the
-    // top, and moves the controls of the right-hand column along.
-    void CaptureTemplateLayout();
+    // Called once the page was created at its template size, with the size
+    // the window gives the page at the window's own template size: from
+    // then on a larger page grows its pane (the largest control) and the
+    // lines at the top, and moves the controls of the right-hand column along.
+    void CaptureTemplateLayout(QSize placed);
 
     // Set by the main window before it creates the page; not owned.
     CLogFile* m_pLog = nullptr;

@@ -59,6 +59,25 @@ QString ControlName(int nId) {
     return QString::number(nId);
 }
 
+void FitFontToPlace(QWidget& widget) {
+    // Smaller than this share of the dialog font, text is harder to read
+    // than a cut word would be.
+    constexpr double kSmallestFontShare = 0.75;
+    QFont font = widget.font();
+    const bool bPixels = font.pixelSize() > 0;
+    const double start = bPixels ? font.pixelSize() : font.pointSizeF();
+    double size = start;
+    while (widget.sizeHint().width() > widget.width() && size > start * kSmallestFontShare) {
+        // one pixel, or half a point, at a time: the largest size that fits
+        size -= bPixels ? 1.0 : 0.5;
+        if (bPixels)
+            font.setPixelSize(static_cast<int>(size));
+        else
+            font.setPointSizeF(size);
+        widget.setFont(font);
+    }
+}
+
 QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLROW& row) {
     QWidget* widget = CreateWidget(page, row);
     if (!widget)
@@ -71,5 +90,7 @@ QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLRO
     if (row.kind == ControlKind::DropDownList)
         rect.setHeight(widget->sizeHint().height());
     widget->setGeometry(rect);
+    if (row.kind == ControlKind::Label)
+        FitFontToPlace(*widget);
     return widget;
 }

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -215,7 +216,7 @@ TEST(MainWindow, MenuCommandsOfThisWindow) {
     CTessaricDlg& w = *t.window;
     int count = 0;
     const MENUROW* rows = MainMenuRows(count);
-    ASSERT_EQ(count, 15);
+    ASSERT_EQ(count, 16);
     EXPECT_STREQ(rows[0].pszText, "Import Data Log...");
     EXPECT_EQ(w.CommandAction(ID_APP_ABOUT)->shortcut(), QKeySequence(QStringLiteral("Alt+A")));
     EXPECT_EQ(w.CommandAction(ID_FILE_IMPORT_LOG)->shortcut(),
@@ -293,4 +294,22 @@ TEST(MainWindow, GrowsItsPanesAndKeepsTheRightControlsAnchored) {
 
     w.resize(least - QSize(50, 50));
     EXPECT_EQ(w.size(), least);
+}
+
+// No label and no drop-down of any page cuts its text at the dialog font.
+TEST(MainWindow, NoPageCutsTheTextOfItsLabelsAndDropDowns) {
+    WindowUnderTest t;
+    for (CTessaricPage* page : t.window->Pages()) {
+        std::vector<QWidget*> texts;
+        for (QLabel* label : page->findChildren<QLabel*>())
+            texts.push_back(label);
+        for (QComboBox* list : page->findChildren<QComboBox*>())
+            texts.push_back(list);
+        for (QWidget* widget : texts)
+            EXPECT_LE(widget->sizeHint().width(), widget->width())
+                << widget->metaObject()->className() << " "
+                << (qobject_cast<QLabel*>(widget) ? qobject_cast<QLabel*>(widget)->text()
+                                                  : qobject_cast<QComboBox*>(widget)->currentText())
+                       .toStdString();
+    }
 }

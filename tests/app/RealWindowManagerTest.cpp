@@ -73,8 +73,15 @@ xdotool key Escape
 await "Evaluation of the characteristic function cancelled."
 xdotool windowactivate --sync "$window"
 xdotool key super+Up
-sleep 1
+# the diagram of a million samples is drawn again at the new size: the
+# picture has settled when two grabs agree
 "$GRAB" "$window" "$SHOTS/maximised.png"
+n=0
+until sleep 0.5 && "$GRAB" "$window" "$SHOTS/again.png" &&
+      cmp -s "$SHOTS/maximised.png" "$SHOTS/again.png"; do
+    mv "$SHOTS/again.png" "$SHOTS/maximised.png"
+    n=$((n + 1)); [ $n -lt 120 ] || { echo "picture does not settle" >&2; exit 1; }
+done
 kill $program
 wait $program || true
 

@@ -14,12 +14,12 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
 
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
                           std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
-    series.FitModel(nSeed, progress.fit, progress.pAbort);
+    const MODELFITSUMMARY fit = series.FitModel(nSeed, progress.fit, progress.pAbort);
     if (IsAborted(progress.pAbort))
         return false;
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
-    return series.HasModel();
+    return fit.bFitted;
 }
 
 } // namespace

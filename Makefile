@@ -16,7 +16,7 @@ FUZZ_SECONDS ?= 180
 # lintian checks the Debian package.
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file \
+            locales python3 python3-numpy xvfb xauth xdotool openbox dpkg-dev file \
             libfftw3-dev pkg-config \
             clang libclang-rt-14-dev help2man lintian
 # Debian's own interpreter, which has python3-numpy

@@ -1,6 +1,7 @@
 #include "app/CTessaricDlg.h"
 #include "app/TessaricPictures.h"
 #include "app/WindowArguments.h"
+#include "pages/CBackgroundRunner.h"
 #include "pages/CQtUserDialogs.h"
 #include "platform/CQtProfileStore.h"
 #include "platform/DataFolder.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[]) {
     if (!parsed.strScreenshot.empty())
         // after the window has been mapped and painted with the opened files
         QTimer::singleShot(kScreenshotDelayMs, &window, [&window, &parsed, &bSaved] {
+            // a large log is still being read by the runner
+            window.Runner()->WaitUntilIdle();
             bSaved = SaveWindowScreenshot(window, parsed.strScreenshot);
             window.OnQuit();
         });

@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
         for (std::size_t m = 0; m < kMethodCount; ++m)
             std::printf(" | %4d of %-13d", outside[m], lines);
         std::printf("\n  failed replicates: %d of %d; series without a model: %d; "
-                    "models clipped: %d\n\n",
+                    "fitted models outside the valid processes: %d\n\n",
                     failedReplicates, seriesCount * replicates, unfitted, clipped);
     }
     std::size_t best = 0;

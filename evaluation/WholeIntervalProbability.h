@@ -35,6 +35,10 @@ struct WHOLEINTERVALCURVE {
     std::vector<double> standardError; // of each estimate
     std::int32_t nPaths = 0;
     std::uint64_t nSeed = 0;
+    // Share of the variance that the path generator had to leave out, the
+    // model being no valid process on the grid (see ModelPathGenerator.h);
+    // at most 0.001 in a valid curve.
+    double dClippedShare = 0.0;
 
     // Linear between the grid points; not a number outside the grid or
     // without a curve.
@@ -45,15 +49,10 @@ struct WHOLEINTERVALCURVE {
     double LargestStandardError() const;
 };
 
-// Why the fitted model cannot be given the curve yet, or "" when it can: the
-// curve simulates the random walk with its drift exactly, but a model with a
-// decaying part needs paths of that part, which the program does not
-// generate yet.
-std::string WholeIntervalUnsupported(const ModelParameters& params);
-
 // The curve on nIntervals + 1 equal steps from 0 to kEnd for the tolerance
-// a (nm). Invalid with a reason for an unusable tolerance or end, a model
-// with a decaying part or with values that are not numbers. The same
+// a (nm). Invalid with a reason for an unusable tolerance or end, model
+// values that are not numbers, or a model that is no valid process over the
+// span (more than 0.001 of its variance clipped by the path generator). The same
 // settings give the same bits on any number of threads. `abort` (may be
 // null) ends the work early with an invalid curve.
 WHOLEINTERVALCURVE EvaluateWholeIntervalCurve(double a, double kEnd, const ModelParameters& params,

@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/BootstrapConfidence.h"
 #include "evaluation/FitNotes.h"
+#include "evaluation/ModelPathGenerator.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -247,6 +248,12 @@ std::string BuildWholeIntervalBlock(const CA1TimeSeries& series) {
                            static_cast<int>(curve.nPaths),
                            static_cast<unsigned long long>(curve.nSeed),
                            curve.LargestStandardError()));
+        // A model at the edge of the valid processes is simulated by the
+        // nearest valid one; the reader learns how near.
+        if (curve.dClippedShare > kNegligibleClippedShare)
+            block.Line(FormatC("  - paths of the nearest valid process: %.2g of the model's "
+                               "variance left out",
+                               curve.dClippedShare));
     }
     block.Spacer();
     block.Heading(kRule);

@@ -25,13 +25,13 @@ bool HasColour(const QImage& image, std::uint32_t colour) {
     return false;
 }
 
-// The hand-made series of the diagram tests, a walk with drift when
-// `decaying` is false.
-CA1TimeSeries ModelSeries(bool decaying) {
+// The hand-made series of the diagram tests; without its walk its model is
+// no valid process and has no whole-interval curve.
+CA1TimeSeries ModelSeries(bool walk) {
     CA1TimeSeries series = SeriesWithSamples(2.0, {{1, 0, 0}});
     AddCharFunctionAndModel(series, 20, 0.1);
-    if (!decaying)
-        series.m_dModelDa = 0.0;
+    if (!walk)
+        series.m_dModelDi = 0.0;
     series.m_dElEnergy = 300.0;
     series.m_dTargetRes = 1.0;
     series.m_dLimitPhase = 0.25;
@@ -82,10 +82,10 @@ TEST(ProbabilityMapDrawing, MapAxesColoursAndTheMarkOfThePresentTolerance) {
 // and only then.
 TEST(ProbabilityMapDrawing, ProbabilityPlotDrawsStaysInsideWhereTheModelAllows) {
     EnsureApplication();
-    for (const bool decaying : {false, true}) {
-        CA1TimeSeries series = ModelSeries(decaying);
+    for (const bool walk : {true, false}) {
+        CA1TimeSeries series = ModelSeries(walk);
         QImage bitmap = CreateDiagramBitmap({390, 210});
         ASSERT_TRUE(RenderDiagram(series, StyleFor(ProbabilityPlot, 390, 210), bitmap));
-        EXPECT_EQ(HasColour(bitmap, kInsideOrange), !decaying) << decaying;
+        EXPECT_EQ(HasColour(bitmap, kInsideOrange), walk) << walk;
     }
 }

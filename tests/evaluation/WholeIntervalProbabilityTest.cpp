@@ -28,7 +28,7 @@ TEST(WholeIntervalProbability, PureWalkFollowsTheClosedFormOfTheDisc) {
 }
 
 // Starting at 1, never rising, never above P(a, k), for walks with and
-// without drift and a path that is a straight line.
+// without drift and a decaying part, and a path that is a straight line.
 TEST(WholeIntervalProbability, StaysBelowTheEndPointProbabilityAndNeverRises) {
     struct Case {
         const char* name;
@@ -39,6 +39,7 @@ TEST(WholeIntervalProbability, StaysBelowTheEndPointProbabilityAndNeverRises) {
         {"walk with drift", {0.1, 0, 0, 0.01}},
         {"walk with strong drift", {0.05, 0, 0, 0.05}},
         {"drift alone", {0, 0, 0, 0.02}},
+        {"walk with drift and a decaying part", {0.08, 0.05, 12.3, 0.004}},
     };
     for (const Case& c : cases) {
         WHOLEINTERVALSETTINGS settings;
@@ -86,7 +87,8 @@ TEST(WholeIntervalProbability, UnusableInputsGiveNoCurveAndSayWhy) {
         {1.0, -1.0, {0.1, 0, 0, 0}, 100, "time span"},
         {1.0, 10.0, {kNaN, 0, 0, 0}, 100, "not a number"},
         {1.0, 10.0, {0.1, 0, 0, 0}, 1, "number of paths"},
-        {1.0, 10.0, {0.1, 0.2, 5.0, 0}, 100, "decaying part"},
+        // Without a walk the decaying part's f falls back: no process has it.
+        {1.0, 100.0, {0.0, 0.2, 5.0, 0}, 100, "no valid random process"},
     };
     for (const Case& c : cases) {
         WHOLEINTERVALSETTINGS settings;
@@ -98,8 +100,6 @@ TEST(WholeIntervalProbability, UnusableInputsGiveNoCurveAndSayWhy) {
         EXPECT_TRUE(std::isnan(curve.At(1.0)));
         EXPECT_TRUE(std::isnan(curve.Lifetime(0.5)));
     }
-    // A decaying part without a correlation time is gone for every k > 0.
-    EXPECT_TRUE(WholeIntervalUnsupported({0.1, 0.2, 0.0, 0.0}).empty());
 }
 
 TEST(WholeIntervalProbability, LifetimesInterpolateWhereTheCurveCrossesTheLevel) {

@@ -10,20 +10,8 @@
 
 #include <filesystem>
 
-namespace {
-
-// The hand-made series without its decaying part: a walk with drift, which
-// the whole-interval curve covers.
-CA1TimeSeries MakeWalkWithDriftSeries() {
-    CA1TimeSeries series = MakeEvaluatedSeries();
-    series.m_dModelDa = 0.0;
-    return series;
-}
-
-} // namespace
-
 TEST(WholeIntervalReport, BlockAndTableMatchGolden) {
-    CA1TimeSeries series = MakeWalkWithDriftSeries();
+    CA1TimeSeries series = MakeEvaluatedSeries();
     const std::string block = BuildWholeIntervalBlock(series);
     ExpectMatchesGolden(block, "report_whole_interval_block.txt");
     const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series) + block);
@@ -39,17 +27,19 @@ TEST(WholeIntervalReport, BlockAndTableMatchGolden) {
 // Without a curve the block says why and no table is written; without a
 // model there is no block at all.
 TEST(WholeIntervalReport, SeriesWithoutACurveSayWhy) {
-    CA1TimeSeries series = MakeEvaluatedSeries(); // with a decaying part
-    EXPECT_NE(
-        BuildWholeIntervalBlock(series).find("   - not available: the model has a decaying part"),
-        std::string::npos);
+    // Without its walk, the model's f falls back: no process has it.
+    CA1TimeSeries series = MakeEvaluatedSeries();
+    series.m_dModelDi = 0.0;
+    EXPECT_NE(BuildWholeIntervalBlock(series).find(
+                  "   - not available: the model is no valid random process"),
+              std::string::npos);
     LogCapture log;
     series.m_pLog = log.Log();
     const TempDir dir;
     EXPECT_FALSE(ExportWholeIntervalTable(series, dir.File("inside.txt")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("inside.txt")));
     EXPECT_TRUE(log.HasPrefix("ERROR: Aborted saving whole-interval probability table: the "
-                              "model has a decaying part"));
+                              "model is no valid random process"));
 
     series.m_nModelState = 0;
     EXPECT_EQ(BuildWholeIntervalBlock(series), "");

@@ -45,6 +45,7 @@
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/StabilityModel.h"
 #include "infra/CNumber.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
 #include <bit>
@@ -52,7 +53,6 @@
 #include <deque>
 #include <limits>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -296,9 +296,7 @@ WHOLEINTERVALCURVE EvaluateWholeIntervalCurve(double a, double kEnd, const Model
         own = {};
         return false;
     };
-    const std::size_t workers = settings.nThreads > 0
-                                    ? settings.nThreads
-                                    : std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers = settings.nThreads > 0 ? settings.nThreads : WorkerCount();
     RunJobsInOrder(static_cast<std::size_t>(jobs), workers, job, judge, stop);
     if (aborted)
         return Invalid("the computation was cancelled");

@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/AstigmatismTolerance.h"
 #include "infra/CMainParameters.h"
+#include "report/ExportCurves.h"
 
 namespace {
 
@@ -10,9 +11,17 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
     return AstigmatismTolerance(inputs.dEnergykV, inputs.dResolutionAng, inputs.dLimitPhase);
 }
 
+// Before the model lifetime, whose records close the evaluation in the log:
+// the curve is ready when they appear (SeriesWholeIntervalCurve keeps it).
+void PrepareWholeIntervalCurve(const CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
+    if (inputs.bWholeInterval && series.HasModel())
+        SeriesWholeIntervalCurve(series);
+}
+
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
                           std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
     series.FitModel(nSeed, progress);
+    PrepareWholeIntervalCurve(series, inputs);
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
     return series.HasModel();
@@ -21,7 +30,7 @@ bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
 } // namespace
 
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
-    return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase};
+    return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase, true};
 }
 
 void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
@@ -50,6 +59,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
+    PrepareWholeIntervalCurve(series, inputs);
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
 }

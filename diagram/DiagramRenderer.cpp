@@ -94,10 +94,18 @@ struct Extremes {
     }
 };
 
+// The span of an axis whose values are all the same (a series of constant
+// zeros, a single sample): one display unit, so that the values sit on the
+// middle line instead of vanishing with an axis that maps nothing.
+constexpr double kConstantValueSpan = 1.0;
+
 // span = 1.05 (M - m) about the middle; an axis from zero starts at 0 and
 // ends 2.5 % above the largest value.
 DiagramAxis AxisOf(const Extremes& extremes, bool fromZero) {
-    const double span = kRangeMargin * (extremes.dMax - extremes.dMin);
+    double span = kRangeMargin * (extremes.dMax - extremes.dMin);
+    if (span == 0.0 && std::isfinite(extremes.dMax))
+        return fromZero ? DiagramAxis{kConstantValueSpan / 2.0, kConstantValueSpan, 1.0}
+                        : DiagramAxis{extremes.dMax, kConstantValueSpan, 1.0};
     const double centre = (extremes.dMax + extremes.dMin) / 2.0;
     if (!fromZero)
         return {centre, span, 1.0};
@@ -217,10 +225,16 @@ std::string Title(const char* text, const UNIT* unit) {
     return unit ? std::string(text) + unit->strName + "]" : std::string(text);
 }
 
-void ApplyTitles(CA1TimeSeries& series, const DiagramKind& kind, DiagramLayout& layout) {
-    const UNIT* xUnit = DisplayUnit(series, kind.xUnit, layout.xAxis.dSpan);
+void ApplyTitles(CA1TimeSeries& series, const DiagramKind& kind, bool bImageSteps,
+                 DiagramLayout& layout) {
+    // Without a time base the time axis counts image steps, which have no
+    // unit table.
+    const bool bStepAxis = bImageSteps && kind.xUnit == UnitTable::Time;
+    const UNIT* xUnit = bStepAxis ? nullptr : DisplayUnit(series, kind.xUnit, layout.xAxis.dSpan);
     const UNIT* yUnit = DisplayUnit(series, kind.leftUnit, layout.leftAxis.dSpan);
     layout.strXTitle = Title(kind.szXTitle, xUnit);
+    if (bStepAxis)
+        layout.strXTitle = kind.nType == A22Time ? "Time [images]" : "Timespan [images]";
     layout.strLeftTitle = Title(kind.szLeftTitle, yUnit);
     layout.xAxis.dFactor = xUnit ? xUnit->dFactor : 1.0;
     layout.leftAxis.dFactor = yUnit ? yUnit->dFactor : 1.0;
@@ -317,6 +331,11 @@ void DrawGuideLineAt(CDiagramDC& dc, const DiagramLayout& layout, double time, d
     const DiagramAxis& x = layout.xAxis;
     const DiagramAxis& y = layout.leftAxis;
     if (!x.CanMap() || !y.CanMap() || !std::isfinite(time) || !std::isfinite(level))
+        return;
+    // A lifetime beyond the time axis (a probability that never falls to
+    // the level) has no corner inside the frame to mark.
+    if (layout.dGuideTime < x.Lower() || layout.dGuideTime > x.Upper() ||
+        layout.dGuideLevel < y.Lower() || layout.dGuideLevel > y.Upper())
         return;
     const PlotRect& rc = layout.rcPlot;
     const int row = rc.bottom - RoundTrunc((level - y.Lower()) / y.dSpan * (rc.bottom - rc.top));
@@ -536,7 +555,7 @@ std::optional<DiagramFonts> CreateDiagramFonts(const DiagramStyle& style) {
 }
 
 DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
-                          const DiagramFonts* fonts) {
+                          const DiagramFonts* fonts, bool bImageSteps) {
     const DiagramKind& kind = FindKind(style.m_nType);
     DiagramLayout layout;
     layout.rcPlot = style.m_rcPlot;
@@ -549,7 +568,7 @@ DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
     if (!fonts)
         return layout;
     layout.bHasTitles = true;
-    ApplyTitles(series, kind, layout);
+    ApplyTitles(series, kind, bImageSteps, layout);
     const QSize extent = fonts->horizontal.TextExtent(layout.strXTitle);
     layout.nXTitleWidth = extent.width();
     layout.nXTitleHeight = extent.height();
@@ -557,10 +576,37 @@ DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
     return layout;
 }
 
+CA1TimeSeries ImageStepView(const CA1TimeSeries& series) {
+    CA1TimeSeries view;
+    view.m_Samples = series.m_Samples;
+    view.m_CFuncData = series.m_CFuncData;
+    view.m_nCFuncState = series.m_nCFuncState;
+    view.m_nModelState = series.m_nModelState;
+    view.SetModelParameters(series.GetModelParameters());
+    view.m_dTolerance = series.m_dTolerance;
+    view.m_dPeriod = 1.0;
+    // The lifetimes were stored in seconds, which this recording does not
+    // know: no guide line for them, and the fitted model spans the
+    // characteristic function's range as for an unbounded lifetime.
+    view.m_nLifetimeState = 0;
+    view.m_dModelLifetime = VLARGE;
+    view.m_nModelLifetimeState = kModelLifetimeUnbounded;
+    return view;
+}
+
 bool CA1TimeSeries::DrawDiagram(CDiagramDC& dc, const DiagramStyle& style) {
+    if (!HasTimeBase()) {
+        CA1TimeSeries view = ImageStepView(*this);
+        return DrawDiagramOf(view, dc, style, true);
+    }
+    return DrawDiagramOf(*this, dc, style, false);
+}
+
+bool DrawDiagramOf(CA1TimeSeries& series, CDiagramDC& dc, const DiagramStyle& style,
+                   bool bImageSteps) {
     dc.FillRect({0, 0, style.m_nWidth, style.m_nHeight}, style.m_crBackground);
     const std::optional<DiagramFonts> fonts = CreateDiagramFonts(style);
-    const DiagramLayout layout = PlanDiagram(*this, style, fonts ? &*fonts : nullptr);
+    const DiagramLayout layout = PlanDiagram(series, style, fonts ? &*fonts : nullptr, bImageSteps);
     if (!layout.bHasData)
         return false;
     // Labels sit on boxes of the background colour.
@@ -568,11 +614,11 @@ bool CA1TimeSeries::DrawDiagram(CDiagramDC& dc, const DiagramStyle& style) {
     const COLORREF32 previousPen = dc.SelectPen(style.m_crAxis);
     const CDiagramFont* previousFont = dc.SelectFont(nullptr);
 
-    DrawCurves(dc, *this, style, layout);
+    DrawCurves(dc, series, style, layout);
     dc.SelectPen(style.m_crAxis);
     DrawFrame(dc, layout.rcPlot);
     if (layout.bHasTitles)
-        DrawTitlesAndTicks(dc, *this, style, *fonts, layout);
+        DrawTitlesAndTicks(dc, series, style, *fonts, layout);
 
     dc.SelectFont(previousFont);
     dc.SelectPen(previousPen);

@@ -60,6 +60,9 @@ protected:
     void RedrawDiagram();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The diagram follows the page's size: a bitmap of its new size, drawn
+    // at once.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct DATAFILEKIND;
@@ -67,7 +70,8 @@ private:
     static const DATAFILEKIND kBinaryFile;
 
     // Asks for the file name and writes the file with the series operation.
-    void ExportDataFile(const DATAFILEKIND& kind, SeriesExport write, const char* pszSaved);
+    void ExportDataFile(const DATAFILEKIND& kind, const char* pszKind, SeriesExport write,
+                        const char* pszSaved);
 
     QMenu* m_pContextMenu = nullptr;
     QAction* m_pShowMap = nullptr;

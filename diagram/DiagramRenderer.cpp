@@ -434,11 +434,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
     case ProbabilityPlot:
         if (step) {
             const double t0 = *step;
-            DrawCurve(dc, rc, modelLine, SampleCurve(layout, false, [&](double t) {
-                          return StabilityProbability(sqrTolerance, t / t0, model);
-                      }));
-            // The whole-interval curve, where the model allows one, with
-            // its own median guide.
+            // The whole-interval curve, where the model allows one, with its
+            // own median guide, under P(a, t): where both are still 1, the
+            // probability plot's own curve shows.
             const WHOLEINTERVALCURVE inside = SeriesWholeIntervalCurve(series);
             if (inside.bValid) {
                 DrawGuideLineAt(dc, layout, t0 * inside.Lifetime(kMedianProbability),
@@ -448,6 +446,9 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
                            MarkerPixel},
                           SampleCurve(layout, false, [&](double t) { return inside.At(t / t0); }));
             }
+            DrawCurve(dc, rc, modelLine, SampleCurve(layout, false, [&](double t) {
+                          return StabilityProbability(sqrTolerance, t / t0, model);
+                      }));
         }
         return;
     case ProbabilityMap:

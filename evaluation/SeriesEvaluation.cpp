@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/AstigmatismTolerance.h"
 #include "infra/CMainParameters.h"
+#include "report/ExportCurves.h"
 
 #include <cmath>
 
@@ -12,11 +13,19 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
     return AstigmatismTolerance(inputs.dEnergykV, inputs.dResolutionAng, inputs.dLimitPhase);
 }
 
+// Before the model lifetime, whose records close the evaluation in the log:
+// the curve is ready when they appear (SeriesWholeIntervalCurve keeps it).
+void PrepareWholeIntervalCurve(const CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
+    if (inputs.bWholeInterval && series.HasModel())
+        SeriesWholeIntervalCurve(series);
+}
+
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
                           std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
     const MODELFITSUMMARY fit = series.FitModel(nSeed, progress.fit, progress.pAbort);
     if (IsAborted(progress.pAbort))
         return false;
+    PrepareWholeIntervalCurve(series, inputs);
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
     return fit.bFitted;
@@ -25,7 +34,7 @@ bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
 } // namespace
 
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
-    return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase};
+    return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase, true};
 }
 
 bool IsUsableEnergyOrResolution(double dValue) {
@@ -58,6 +67,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
+    PrepareWholeIntervalCurve(series, inputs);
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
 }

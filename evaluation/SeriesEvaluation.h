@@ -16,8 +16,13 @@ struct EVALUATIONINPUTS {
     double dEnergykV = 300.0;
     double dResolutionAng = 1.0;
     double dLimitPhase = 0.25;
+    // Also simulate the whole-interval curve of a new model or tolerance
+    // within the evaluation, so that the window's probability plot later
+    // draws it at once; the bootstrap's replicates have no use for it.
+    bool bWholeInterval = false;
 };
 
+// The window's inputs: they include the whole-interval curve.
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params);
 
 // An electron energy or a target resolution that may become a program

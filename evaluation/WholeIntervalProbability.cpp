@@ -41,7 +41,6 @@
 
 #include "data/LogSimulator.h"
 #include "evaluation/ModelPathGenerator.h"
-#include "evaluation/OrderedRuns.h"
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/StabilityModel.h"
 #include "infra/CNumber.h"
@@ -61,8 +60,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // job order, so that the thread count never changes the bits.
 constexpr std::int32_t kPathsPerJob = 256;
 // Beyond these the sums would take gigabytes or hours; no curve needs them.
+// Every job keeps its sums until all are added in order: jobs times grid
+// points stays below 2^24, 256 MB of sums.
 constexpr std::int32_t kMaxPaths = 1 << 24;
 constexpr std::int32_t kMaxIntervals = 100000;
+constexpr std::int64_t kMaxJobPoints = std::int64_t{1} << 24;
 // Where the model is no valid process (Da dominating Di, f falling back),
 // the generator draws the nearest valid one, its clipped share of the
 // variance missing. Up to 0.1 % the change of P_inside stays well below the
@@ -157,14 +159,16 @@ std::string CheckInputs(double a, double kEnd, const ModelParameters& params,
         if (!std::isfinite(value))
             return "the model has a parameter that is not a number";
     if (settings.nPaths < 2 || settings.nPaths > kMaxPaths || settings.nIntervals < 1 ||
-        settings.nIntervals > kMaxIntervals)
+        settings.nIntervals > kMaxIntervals ||
+        std::int64_t{settings.nPaths / kPathsPerJob + 1} * (settings.nIntervals + 1) >
+            kMaxJobPoints)
         return "the number of paths or grid intervals is out of range";
     return {};
 }
 
 bool HasDecayingPart(const ModelParameters& params) {
     // The decaying part contributes wherever it is not zero for k > 0.
-    return ModelSqrDiffusion(params, 1.0) != params[0] * params[0];
+    return ModelSqrDiffusion(params, 1.0) != params[kModelDi] * params[kModelDi];
 }
 
 WHOLEINTERVALCURVE Invalid(std::string problem) {
@@ -241,8 +245,8 @@ WHOLEINTERVALCURVE EvaluateWholeIntervalCurve(double a, double kEnd, const Model
     const double step = kEnd / intervals;
     PATHGRID grid;
     grid.a = a;
-    grid.drift = std::abs(params[3]) * step;
-    grid.sigma = std::abs(params[0]) * std::sqrt(step);
+    grid.drift = std::abs(params[kModelS]) * step;
+    grid.sigma = std::abs(params[kModelDi]) * std::sqrt(step);
     grid.nIntervals = intervals;
     // A component's variance over one grid step, half of f(step) without
     // the drift. Without any, a path is a straight line, which crosses only
@@ -256,9 +260,9 @@ WHOLEINTERVALCURVE EvaluateWholeIntervalCurve(double a, double kEnd, const Model
         // sqrt(step), tc by 1 / step and s by step: grid steps become image
         // steps for the generator.
         const double root = std::sqrt(step);
-        if (!generator.Prepare(
-                {params[0] * root, params[1] * root, params[2] / step, params[3] * step},
-                std::int64_t{intervals} + 1))
+        if (!generator.Prepare({params[kModelDi] * root, params[kModelDa] * root,
+                                params[kModelTc] / step, params[kModelS] * step},
+                               std::int64_t{intervals} + 1))
             return Invalid("the model's paths cannot be generated over this time span");
         clippedShare = generator.ClippedShare();
         if (clippedShare > kMaxClippedShare)
@@ -272,34 +276,26 @@ WHOLEINTERVALCURVE EvaluateWholeIntervalCurve(double a, double kEnd, const Model
     const std::size_t points = static_cast<std::size_t>(intervals) + 1;
     const std::int32_t jobs = (settings.nPaths + kPathsPerJob - 1) / kPathsPerJob;
     std::vector<std::vector<double>> jobSums(static_cast<std::size_t>(jobs));
+    ParallelFor(static_cast<std::size_t>(jobs),
+                settings.nThreads > 0 ? settings.nThreads : WorkerCount(),
+                [&](std::size_t index, std::size_t) {
+                    if (abort && abort->load())
+                        return;
+                    const std::int64_t first = static_cast<std::int64_t>(index) * kPathsPerJob;
+                    const std::int32_t count = static_cast<std::int32_t>(
+                        std::min<std::int64_t>(kPathsPerJob, settings.nPaths - first));
+                    std::vector<double> own(2 * points, 0.0);
+                    SimulatePaths(grid, settings.nSeed, first, count, own);
+                    jobSums[index] = std::move(own);
+                });
+    // Added in job order, whichever worker ran which job.
     std::vector<double> sums(2 * points, 0.0);
-    std::atomic<bool> stop = false;
-    const auto job = [&](std::size_t index, std::size_t) {
-        if (stop.load() || (abort && abort->load()))
-            return;
-        const std::int64_t first = static_cast<std::int64_t>(index) * kPathsPerJob;
-        const std::int32_t count = static_cast<std::int32_t>(
-            std::min<std::int64_t>(kPathsPerJob, settings.nPaths - first));
-        std::vector<double> own(2 * points, 0.0);
-        SimulatePaths(grid, settings.nSeed, first, count, own);
-        jobSums[index] = std::move(own);
-    };
-    bool aborted = false;
-    const auto judge = [&](std::size_t index) {
-        std::vector<double>& own = jobSums[index];
-        if (own.empty()) {
-            aborted = true;
-            return true;
-        }
+    for (const std::vector<double>& own : jobSums) {
+        if (own.empty())
+            return Invalid("the computation was cancelled");
         for (std::size_t i = 0; i < sums.size(); ++i)
             sums[i] += own[i];
-        own = {};
-        return false;
-    };
-    const std::size_t workers = settings.nThreads > 0 ? settings.nThreads : WorkerCount();
-    RunJobsInOrder(static_cast<std::size_t>(jobs), workers, job, judge, stop);
-    if (aborted)
-        return Invalid("the computation was cancelled");
+    }
 
     WHOLEINTERVALCURVE curve;
     curve.bValid = true;

@@ -3,9 +3,11 @@
 #include "data/CA1TimeSeries.h"
 #include "diagram/DiagramImage.h"
 #include "infra/CLogFile.h"
+#include "pages/CProbabilityMapDlg.h"
 #include "pages/IPageHost.h"
 #include "pages/IUserDialogs.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -58,6 +60,7 @@ const MENUITEM kContextMenu[] = {
     {"Export Image", &CDiagramPage::OnExportImage},
     {"Export Data Table", &CDiagramPage::OnExportDataTable},
     {"Export Binary Data", &CDiagramPage::OnExportBinaryData},
+    {"Show Map", &CDiagramPage::OnShowMap},
 };
 
 } // namespace
@@ -80,8 +83,10 @@ CDiagramPage::CDiagramPage(QWidget* parent) : CTessaricPage(parent), m_wndDiagra
     m_pContextMenu = new QMenu(QStringLiteral("Context Menu"), this);
     for (const MENUITEM& item : kContextMenu) {
         const auto handler = item.handler;
-        m_pContextMenu->addAction(QString::fromUtf8(item.pszText), this,
-                                  [this, handler] { (this->*handler)(); });
+        QAction* action = m_pContextMenu->addAction(QString::fromUtf8(item.pszText), this,
+                                                    [this, handler] { (this->*handler)(); });
+        if (item.handler == &CDiagramPage::OnShowMap)
+            m_pShowMap = action;
     }
     m_wndDiagram.installEventFilter(this);
 }
@@ -122,8 +127,20 @@ bool CDiagramPage::eventFilter(QObject* watched, QEvent* event) {
 bool CDiagramPage::OnContextMenu(QWidget* window, const QPoint& globalPos) {
     if (window != &m_wndDiagram || !m_wndDiagram.rect().contains(window->mapFromGlobal(globalPos)))
         return false;
+    // Only the probability plot has a map to show.
+    m_pShowMap->setVisible(m_wndDiagram.Style().m_nType == ProbabilityPlot);
+    m_pShowMap->setEnabled(m_pSeries && m_pSeries->HasModel());
     m_pContextMenu->popup(globalPos);
     return true;
+}
+
+void CDiagramPage::OnShowMap() {
+    if (!m_pSeries || !m_pSeries->HasModel() || m_wndDiagram.Style().m_nType != ProbabilityPlot)
+        return;
+    auto* map = new CProbabilityMapDlg(this, *m_pSeries, m_wndDiagram.Bitmap().size(), m_pLog,
+                                       m_pHost ? &m_pHost->Dialogs() : nullptr);
+    map->setAttribute(Qt::WA_DeleteOnClose);
+    map->show();
 }
 
 void CDiagramPage::OnExportImage() {

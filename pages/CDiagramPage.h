@@ -7,6 +7,7 @@
 
 class CA1TimeSeries;
 
+class QAction;
 class QMenu;
 class QContextMenuEvent;
 
@@ -34,6 +35,9 @@ public:
     void OnExportImage();
     void OnExportDataTable();
     void OnExportBinaryData();
+    // Opens the P(a, t) map of the series in a window of its own (the
+    // probability plot's page only; nothing without a model).
+    void OnShowMap();
 
     // Shows the context menu at the screen point when the request comes from
     // the page's diagram window and the point lies inside it; true when
@@ -70,4 +74,5 @@ private:
                         const char* pszSaved);
 
     QMenu* m_pContextMenu = nullptr;
+    QAction* m_pShowMap = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
 #include "infra/Version.h"
+#include "report/ExportCurves.h"
 #include "report/ExportFrame.h"
 
 #include <algorithm>
@@ -247,6 +248,41 @@ std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERE
     block.Heading(kRule);
     // The block continues the report's last line; the blank that starts a
     // report is not its.
+    return block.Take().substr(1);
+}
+
+std::string BuildWholeIntervalBlock(const CA1TimeSeries& series) {
+    if (!series.HasModel())
+        return {};
+    CReportText block;
+    block.Spacer();
+    block.Heading("\r\n  Whole-interval lifetimes (stays inside)");
+    const WHOLEINTERVALCURVE curve = SeriesWholeIntervalCurve(series);
+    if (!curve.bValid) {
+        block.Line("  - not available: " + curve.strProblem);
+    } else {
+        for (const LIMITLINE& limit : kLimitLines) {
+            const double steps = curve.Lifetime(limit.dProbability);
+            // The curve ends where P(a, t) has fallen to 5 %; a level it has
+            // not reached by then is only bounded from below.
+            block.Line(limit.pszLabel +
+                       (std::isnan(steps) ? "beyond " + series.LifetimeSecondsText(
+                                                            curve.steps.back() * series.m_dPeriod)
+                                          : series.LifetimeSecondsText(steps * series.m_dPeriod)));
+        }
+        block.Line(FormatC("  - Monte Carlo of %d paths (seed %llu), standard error <= %.4f",
+                           static_cast<int>(curve.nPaths),
+                           static_cast<unsigned long long>(curve.nSeed),
+                           curve.LargestStandardError()));
+        // A model at the edge of the valid processes is simulated by the
+        // nearest valid one; the reader learns how near.
+        if (curve.dClippedShare > kNegligibleClippedShare)
+            block.Line(FormatC("  - paths of the nearest valid process: %.2g of the model's "
+                               "variance left out",
+                               curve.dClippedShare));
+    }
+    block.Spacer();
+    block.Heading(kRule);
     return block.Take().substr(1);
 }
 

@@ -79,7 +79,9 @@ bool TextTooWide(QWidget& widget) {
     int longest = 0;
     for (int i = 0; i < list->count(); ++i)
         longest = std::max(longest, list->fontMetrics().horizontalAdvance(list->itemText(i)));
-    return longest > field.width();
+    // the styles draw the entry a few pixels in from the field's edges: a
+    // character's width of slack keeps its last letter whole
+    return longest + list->fontMetrics().averageCharWidth() > field.width();
 }
 
 } // namespace

@@ -23,3 +23,10 @@ struct UNIT {
 // The parameters of a series' stability model (Di, Da, tc, s) in this order:
 // Di, Da and s in nm, tc in image steps.
 using ModelParameters = std::array<double, 4>;
+
+// Which pairs of samples the characteristic function takes at distance k.
+// ImageNumbers: every pair whose image numbers differ by k, wherever the two
+// sit in the array, so that a missing image costs only its own pairs.
+// Adjacent: only samples k positions apart that are also k images apart,
+// the rule of the original method, kept to compare with its results.
+enum class GapPairRule { ImageNumbers, Adjacent };

@@ -32,6 +32,25 @@ bool IsFiniteSample(const A1SAMPLE& sample) {
            std::isfinite(sample.dErrY);
 }
 
+// Names the first kNamedLargeLines lines whose values are beyond any
+// measurement, and counts the rest for one closing record: a corrupt log
+// must not drown the message pane.
+constexpr int kNamedLargeLines = 3;
+// How much of a named line the warning quotes.
+constexpr std::size_t kQuotedLineLength = 100;
+
+void CheckPlausible(CA1TimeSeries& series, const A1SAMPLE& sample, std::string_view line,
+                    int& nLarge) {
+    if (std::fabs(sample.dX) <= kLargestPlausibleA22Nm &&
+        std::fabs(sample.dY) <= kLargestPlausibleA22Nm)
+        return;
+    if (++nLarge <= kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: The astigmatism value of image #%d is too large to be "
+                                  "a measurement (above %.0G nm), in the line: ",
+                                  sample.nImage, kLargestPlausibleA22Nm) +
+                          std::string(line.substr(0, kQuotedLineLength)));
+}
+
 std::string_view TextBeforeBlank(std::string_view text) {
     const std::size_t blank = text.find(' ');
     return blank == std::string_view::npos ? text : text.substr(0, blank);
@@ -127,7 +146,7 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind) {
     series.m_dModelTc = 0.0;
     series.m_dModelS = 0.0;
     series.m_dModelLifetime = 0.0;
-    series.m_nModelLifetimeState = 0;
+    series.m_nModelLifetimeState = kModelLifetimeNone;
     series.m_dModelSSqr = 0.0;
     series.m_OutlierImages.clear();
     series.m_bOutliersExcluded = false;
@@ -189,7 +208,11 @@ void AnnounceExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind,
                                   static_cast<long long>(images), series.m_nDataLines));
 }
 
-void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg) {
+void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg, int nLarge) {
+    if (nLarge > kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: %d lines in all hold astigmatism values too large to "
+                                  "be measurements.",
+                                  nLarge));
     series.m_nMirrorY = nMirrorY;
     series.m_dRotationDeg = dRotDeg;
     series.LogMessage(FormatC("- extracted number of astigmatism values: %d",
@@ -204,6 +227,7 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         return;
 
     std::vector<A1SAMPLE> samples;
+    std::vector<std::string_view> lines; // the line of each sample
 
     // The corrector logs the angle of the astigmatism, so the plane rotation
     // is simply added to it.
@@ -249,13 +273,19 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         sample.dX = amplitude * std::cos(angle);
         // The mirror acts on the rotated value.
         sample.dY = nMirrorY * (amplitude * std::sin(angle));
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
             samples.push_back(sample);
+            lines.push_back(text);
+        }
     }
 
     AnnounceExtraction(*this, kC1A1Kind, samples, nMirrorY, dRotDeg);
+    // the warnings about single values follow the opening messages
+    int nLarge = 0;
+    for (std::size_t j = 0; j < samples.size(); ++j)
+        CheckPlausible(*this, samples[j], lines[j], nLarge);
     m_Samples = std::move(samples);
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
@@ -263,6 +293,7 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         return;
 
     std::vector<A1SAMPLE> samples;
+    std::vector<std::string_view> lines; // the line of each sample
 
     const double angle = dRotDeg * kDegToRad;
     const double cosA = std::cos(angle);
@@ -301,13 +332,19 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         // Errors are magnitudes: the mirror leaves them as they are.
         sample.dErrX = values.ex;
         sample.dErrY = values.ey;
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
             samples.push_back(sample);
+            lines.push_back(m_LogLines[i]);
+        }
     }
 
     AnnounceExtraction(*this, kORVEXKind, samples, nMirrorY, dRotDeg);
+    // the warnings about single values follow the opening messages
+    int nLarge = 0;
+    for (std::size_t j = 0; j < samples.size(); ++j)
+        CheckPlausible(*this, samples[j], lines[j], nLarge);
     m_Samples = std::move(samples);
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {

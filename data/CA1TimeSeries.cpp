@@ -78,6 +78,22 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other) {
     return *this;
 }
 
+CA1TimeSeries& CA1TimeSeries::operator=(CA1TimeSeries&& other) {
+    if (this == &other)
+        return *this;
+    std::vector<std::string> lines = std::move(other.m_LogLines);
+    std::vector<A1SAMPLE> samples = std::move(other.m_Samples);
+    std::vector<A1SAMPLE> function = std::move(other.m_CFuncData);
+    other.m_LogLines.clear();
+    other.m_Samples.clear();
+    other.m_CFuncData.clear();
+    *this = static_cast<const CA1TimeSeries&>(other);
+    m_LogLines = std::move(lines);
+    m_Samples = std::move(samples);
+    m_CFuncData = std::move(function);
+    return *this;
+}
+
 void CA1TimeSeries::Reset() {
     // swap with empty vectors releases the storage, not only the elements
     std::vector<std::string>().swap(m_LogLines);
@@ -112,7 +128,7 @@ void CA1TimeSeries::Reset() {
     m_dModelTc = 0.0;
     m_dModelS = 0.0;
     m_dModelLifetime = 0.0;
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_dModelSSqr = 0.0;
     m_eGapPairs = GapPairRule::ImageNumbers;
     m_OutlierImages.clear();
@@ -161,10 +177,10 @@ ModelParameters CA1TimeSeries::GetRandomWalkParameters() const {
 }
 
 void CA1TimeSeries::SetModelParameters(const ModelParameters& params) {
-    m_dModelDi = params[0];
-    m_dModelDa = params[1];
-    m_dModelTc = params[2];
-    m_dModelS = params[3];
+    m_dModelDi = params[kModelDi];
+    m_dModelDa = params[kModelDa];
+    m_dModelTc = params[kModelTc];
+    m_dModelS = params[kModelS];
 }
 
 void CA1TimeSeries::GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const {

@@ -70,7 +70,8 @@ bool IsFiniteFunction(const std::vector<A1SAMPLE>& records, const LINE& lineX, c
 } // namespace
 
 void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
-                                         const ProgressCallback& progress, GapPairRule rule) {
+                                         const ProgressCallback& progress, const AbortFlag* pAbort,
+                                         GapPairRule rule) {
     const std::size_t count = m_Samples.size();
     if (static_cast<std::int64_t>(count) < nMinDiversity)
         return;
@@ -97,11 +98,14 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     if (progress)
         progress(0.0);
     try {
-        records = ComputePairStatistics(m_Samples, kmax, progress, rule);
+        records = ComputePairStatistics(m_Samples, kmax, progress, pAbort, rule);
     } catch (const std::bad_alloc&) {
         LogMessage("ERROR: The characteristic function could not be evaluated: out of memory.");
         return;
     }
+    // the caller logs the cancel; the series keeps its earlier evaluation
+    if (IsAborted(pAbort))
+        return;
     if (records.size() < kInterceptRecords) {
         LogMessage("ERROR: The characteristic function has fewer than three distances with image "
                    "pairs: the image numbering has too many gaps.");
@@ -127,7 +131,7 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     m_dLifetime = 0.0;
     m_nLifetimeState = 0;
     m_dModelLifetime = 0.0;
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_dMeasError = 0.0;
     m_dMeasErrorX = 0.0;
     m_dMeasErrorY = 0.0;

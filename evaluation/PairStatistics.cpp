@@ -1,12 +1,11 @@
 #include "evaluation/PairStatistics.h"
 
 #include "evaluation/PairSumKernels.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -18,11 +17,11 @@ constexpr std::size_t kShiftPairs = 32;
 // rounding of q; beyond this ratio the distance is summed again around its
 // mean (a loss of at most 1e-14 relative below it).
 constexpr double kShiftRatio = 100.0;
-// Distances per block; the two threads take alternate blocks, so both get
-// about the same share of the work, which shrinks with the distance.
+// Distances per block; a free worker takes the next block, so all get about
+// the same share of the work, which shrinks with the distance.
 constexpr std::int32_t kThreadBlock = 16;
 // Below this many pairs the work (about a millisecond) does not pay for
-// starting a second thread.
+// starting more threads.
 constexpr double kThreadedPairs = 2e6;
 
 struct RUN {
@@ -93,7 +92,8 @@ public:
         ChooseShifts();
     }
 
-    void Accumulate(PairSumKernel kernel, const ProgressCallback& progress);
+    void Accumulate(PairSumKernel kernel, const ProgressCallback& progress,
+                    const AbortFlag* pAbort);
     std::vector<A1SAMPLE> Records(PairSumKernel kernel);
 
 private:
@@ -289,41 +289,34 @@ double CPairSums::BlockPairs(std::int32_t block) const {
     return pairs;
 }
 
-void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progress) {
+void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progress,
+                           const AbortFlag* pAbort) {
     double total = 0.0;
     for (double pairs : m_Pairs)
         total += pairs;
     std::atomic<double> done{0.0};
     // Block b covers the distances [b * kThreadBlock, (b + 1) * kThreadBlock);
-    // distance 0 is never evaluated.
-    const auto work = [&](std::int32_t firstBlock, std::int32_t step, bool report) {
-        for (std::int32_t block = firstBlock * kThreadBlock; block < m_nEndK;
-             block += step * kThreadBlock) {
+    // distance 0 is never evaluated. Each block writes only its own
+    // distances' sums, so any worker may take any block.
+    const auto blocks = static_cast<std::size_t>((m_nEndK + kThreadBlock - 1) / kThreadBlock);
+    const std::size_t workers = total >= kThreadedPairs ? WorkerCount() : 1;
+    const std::size_t ran =
+        ParallelFor(blocks, workers, [&](std::size_t index, std::size_t worker) {
+            const auto block = static_cast<std::int32_t>(index) * kThreadBlock;
+            // a block is the unit of work between two looks at the flag
+            if (IsAborted(pAbort))
+                return;
             AccumulateDistances(kernel, std::max(block, 1),
                                 std::min(block + kThreadBlock, m_nEndK));
             const double pairs = BlockPairs(block);
             const double sofar = done.fetch_add(pairs) + pairs;
-            if (report && progress && total > 0.0)
+            // one worker reports, so that the shares it sees never go back
+            if (worker == 0 && progress && total > 0.0)
                 progress(std::min(sofar / total, 1.0));
-        }
-    };
-    std::thread helper;
-    if (total >= kThreadedPairs && std::thread::hardware_concurrency() >= 2) {
-        try {
-            helper = std::thread(work, 1, 2, false);
-        } catch (const std::system_error&) {
-            // no second thread to be had: this one does all the blocks
-        }
-    }
-    if (helper.joinable()) {
-        work(0, 2, true);
-        helper.join();
-        // the helper may have finished last
-        if (progress)
-            progress(1.0);
-    } else {
-        work(0, 1, true);
-    }
+        });
+    // another worker may have finished last
+    if (ran > 1 && progress)
+        progress(1.0);
 }
 
 std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {
@@ -367,13 +360,16 @@ std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {
 // differences are kept for the second pass around the mean.
 std::vector<A1SAMPLE> PairStatisticsOneByOne(const std::vector<A1SAMPLE>& samples,
                                              std::int32_t kEnd, GapPairRule rule,
-                                             const ProgressCallback& progress) {
+                                             const ProgressCallback& progress,
+                                             const AbortFlag* pAbort) {
     const std::size_t count = samples.size();
     std::vector<double> squaresX(count);
     std::vector<double> squaresY(count);
     std::vector<A1SAMPLE> records;
     const auto image = [&](std::size_t i) { return static_cast<std::int64_t>(samples[i].nImage); };
     for (std::int32_t k = 1; k < kEnd; ++k) {
+        if (IsAborted(pAbort))
+            return {};
         const auto distance = static_cast<std::size_t>(k);
         std::size_t n = 0;
         double sumX = 0.0;
@@ -425,24 +421,27 @@ bool HasMissingImages(const std::vector<A1SAMPLE>& samples) {
 } // namespace
 
 std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
-                                            const ProgressCallback& progress, GapPairRule rule) {
+                                            const ProgressCallback& progress,
+                                            const AbortFlag* pAbort, GapPairRule rule) {
     if (samples.size() < 2 || kEnd < 2)
         return {};
     // Repeated or backward numbers have no image grid: they keep the rule
     // by position, which needs no order.
     if (!IsStrictlyIncreasing(samples))
-        return PairStatisticsOneByOne(samples, kEnd, GapPairRule::Adjacent, progress);
+        return PairStatisticsOneByOne(samples, kEnd, GapPairRule::Adjacent, progress, pAbort);
     // With contiguous numbers both rules take the same pairs, and the runs
     // (then a single one) give the bits that every earlier evaluation gave.
     CPairSums::Layout layout = CPairSums::Layout::Runs;
     if (rule == GapPairRule::ImageNumbers && HasMissingImages(samples)) {
         if (GridPlaces(samples) >
             kMaxGridPlacesPerSample * static_cast<std::int64_t>(samples.size()))
-            return PairStatisticsOneByOne(samples, kEnd, rule, progress);
+            return PairStatisticsOneByOne(samples, kEnd, rule, progress, pAbort);
         layout = CPairSums::Layout::Grid;
     }
     CPairSums sums(samples, kEnd, layout);
     const PairSumKernel kernel = CharKernelFunction(ChosenCharKernel());
-    sums.Accumulate(kernel, progress);
+    sums.Accumulate(kernel, progress, pAbort);
+    if (IsAborted(pAbort))
+        return {};
     return sums.Records(kernel);
 }

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+#include <cmath>
+
 namespace {
 
 double ToleranceOf(const EVALUATIONINPUTS& inputs) {
@@ -16,11 +18,13 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
 }
 
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
-                          std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
-    series.FitModel(nSeed, progress);
+                          std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
+    const MODELFITSUMMARY fit = series.FitModel(nSeed, progress.fit, progress.pAbort);
+    if (IsAborted(progress.pAbort))
+        return false;
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
-    return series.HasModel();
+    return fit.bFitted;
 }
 
 // The log names at most this many images of a check; the rest are counted.
@@ -96,6 +100,10 @@ EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
     return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase};
 }
 
+bool IsUsableEnergyOrResolution(double dValue) {
+    return std::isfinite(dValue) && dValue > 0.0;
+}
+
 void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
     series.m_dLimitPhase = inputs.dLimitPhase;
     series.m_dElEnergy = inputs.dEnergykV;
@@ -105,8 +113,9 @@ void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs
 bool EvaluateCharFunctionAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                                      const EVALUATIONPROGRESS& progress) {
     CheckOutliers(series, inputs.eOutliers);
-    series.EvaluateCharFunction(inputs.nMinDiversity, progress.charFunction, inputs.eGapPairs);
-    if (!series.HasCharFunction())
+    series.EvaluateCharFunction(inputs.nMinDiversity, progress.charFunction, progress.pAbort,
+                                inputs.eGapPairs);
+    if (IsAborted(progress.pAbort) || !series.HasCharFunction())
         return false;
     CheckWalkChange(series, inputs.nChangeWindow);
     series.EvaluateLifetime(ToleranceOf(inputs));
@@ -118,7 +127,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                          std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
-    return FitWithModelLifetime(series, inputs, dTolerance, nSeed, progress.fit);
+    return FitWithModelLifetime(series, inputs, dTolerance, nSeed, progress);
 }
 
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
@@ -135,6 +144,6 @@ bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool 
     // The direct lifetime for this tolerance was just evaluated; evaluating
     // it again before the fit would only repeat its log records.
     if (bFit)
-        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed, progress.fit);
+        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed, progress);
     return true;
 }

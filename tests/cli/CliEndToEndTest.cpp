@@ -406,3 +406,15 @@ TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
     EXPECT_TRUE(Contains(full.strErr, "ERROR: Failed to write the log file [/dev/full]"));
     EXPECT_TRUE(Contains(full.strOut, "Astigmatism Stability Report"));
 }
+
+// A resolution so small that its tolerance underflows to 0 gives no
+// lifetime: the report says so for every lifetime instead of "0.0 s".
+TEST(CliEndToEnd, LifetimeInErrorSaysSoInTheReport) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    WriteFileBytes(log, GeneratedC1A1Log(0, 400, 200));
+    const CLIRUN run = RunCli(dir, {"evaluate", "--seed", "1", "--resolution", "1e-200", log});
+    EXPECT_TRUE(Contains(run.strOut, "Estimated lifetime: error during evaluation")) << run.strOut;
+    EXPECT_TRUE(Contains(run.strOut, "astigmatism tolerance: error during evaluation"));
+    EXPECT_FALSE(Contains(run.strOut, " 0.0 s")) << run.strOut;
+}

@@ -97,7 +97,7 @@ TEST(CharFunction, MeansVariancesInterceptAndResetOfLaterStages) {
     series.m_dLifetime = 3.0;
     series.m_nLifetimeState = 1;
     series.m_dModelLifetime = 7.0;
-    series.m_nModelLifetimeState = 1;
+    series.m_nModelLifetimeState = kModelLifetimeFound;
     series.EvaluateCharFunction(1);
 
     ASSERT_EQ(series.m_nCFuncState, 1);
@@ -146,7 +146,7 @@ TEST(CharFunction, PairsAcrossAGapFollowTheRule) {
         CA1TimeSeries series = MakeSeries(
             images, [](std::int32_t n) { return static_cast<double>(n); },
             [](std::int32_t n) { return n % 2 ? 1.0 : 0.0; });
-        series.EvaluateCharFunction(1, {}, c.rule);
+        series.EvaluateCharFunction(1, {}, nullptr, c.rule);
 
         ASSERT_EQ(series.m_nCFuncState, 1);
         EXPECT_EQ(series.m_eGapPairs, c.rule);
@@ -193,7 +193,7 @@ TEST(CharFunction, TooManyGapsKeepTheEarlierEvaluation) {
     series.m_nCFuncState = 1;
     series.m_nModelState = 1;
     // by position no two samples are one image apart
-    series.EvaluateCharFunction(1, {}, GapPairRule::Adjacent);
+    series.EvaluateCharFunction(1, {}, nullptr, GapPairRule::Adjacent);
     ASSERT_EQ(log.Lines().size(), 3u);
     EXPECT_EQ(log.Lines()[2].rfind("ERROR: ", 0), 0u);
     EXPECT_EQ(series.m_nCFuncState, 1);

@@ -137,7 +137,7 @@ TEST_P(PairStatisticsKernel, AgreesWithThePlainTwoPassEvaluation) {
                 numbering != Numbering::Duplicates && numbering != Numbering::BackwardSteps;
             for (GapPairRule rule : {GapPairRule::ImageNumbers, GapPairRule::Adjacent})
                 ExpectAgreement(
-                    ComputePairStatistics(samples, kEnd, {}, rule),
+                    ComputePairStatistics(samples, kEnd, {}, nullptr, rule),
                     TwoPassReference(samples, kEnd, ordered ? rule : GapPairRule::Adjacent),
                     std::to_string(count) + " samples, numbering " +
                         std::to_string(static_cast<int>(numbering)) + ", rule " +
@@ -186,7 +186,7 @@ TEST(PairStatistics, PairsBridgeMissingImages) {
             samples.push_back(A1SAMPLE{image, 0.01 * image, 0.0, 0, 0});
     const std::vector<A1SAMPLE> grid = ComputePairStatistics(samples, 180, {});
     const std::vector<A1SAMPLE> adjacent =
-        ComputePairStatistics(samples, 180, {}, GapPairRule::Adjacent);
+        ComputePairStatistics(samples, 180, {}, nullptr, GapPairRule::Adjacent);
     ASSERT_EQ(grid.size(), 179u);
     EXPECT_EQ(grid.back().nImage, 179);
     // a straight line: every pair of distance k differs by 0.01 k

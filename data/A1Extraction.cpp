@@ -220,6 +220,19 @@ void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotD
     series.LogMessage("Extraction finished.");
 }
 
+// The samples read aside, with the line of each: the opening messages, the
+// warnings about single values, the samples, the closing messages.
+void StoreExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind,
+                     std::vector<A1SAMPLE> samples, const std::vector<std::string_view>& lines,
+                     std::int32_t nMirrorY, double dRotDeg) {
+    AnnounceExtraction(series, kind, samples, nMirrorY, dRotDeg);
+    int nLarge = 0;
+    for (std::size_t j = 0; j < samples.size(); ++j)
+        CheckPlausible(series, samples[j], lines[j], nLarge);
+    series.m_Samples = std::move(samples);
+    FinishExtraction(series, nMirrorY, dRotDeg, nLarge);
+}
+
 } // namespace
 
 void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
@@ -279,13 +292,7 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         }
     }
 
-    AnnounceExtraction(*this, kC1A1Kind, samples, nMirrorY, dRotDeg);
-    // the warnings about single values follow the opening messages
-    int nLarge = 0;
-    for (std::size_t j = 0; j < samples.size(); ++j)
-        CheckPlausible(*this, samples[j], lines[j], nLarge);
-    m_Samples = std::move(samples);
-    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
+    StoreExtraction(*this, kC1A1Kind, std::move(samples), lines, nMirrorY, dRotDeg);
 }
 
 void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
@@ -338,13 +345,7 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         }
     }
 
-    AnnounceExtraction(*this, kORVEXKind, samples, nMirrorY, dRotDeg);
-    // the warnings about single values follow the opening messages
-    int nLarge = 0;
-    for (std::size_t j = 0; j < samples.size(); ++j)
-        CheckPlausible(*this, samples[j], lines[j], nLarge);
-    m_Samples = std::move(samples);
-    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
+    StoreExtraction(*this, kORVEXKind, std::move(samples), lines, nMirrorY, dRotDeg);
 }
 
 bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {

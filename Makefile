@@ -105,9 +105,11 @@ bench: build
 	@# the NumPy peer on the same series, in the same run, for the ratio
 	$(PYTHON) bench/numpy_peer.py --cpp-json $(BUILD_DIR)/bench/bench_evaluation.json
 
-# Coverage of the confidence intervals on simulated series (minutes).
+# Coverage of the confidence intervals on simulated series (minutes); the
+# checks for missing images, outliers and a changing walk.
 validate: build
 	$(BUILD_DIR)/tests/validate_confidence
+	$(BUILD_DIR)/tests/validate_gaps
 	$(BUILD_DIR)/tests/validate_whole_interval
 
 format:

@@ -1,8 +1,10 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/CFitModule.h"
 #include "evaluation/CFitRandom.h"
+#include "evaluation/OutlierTest.h"
 #include "evaluation/PairSumKernels.h"
 #include "evaluation/StabilityModel.h"
+#include "evaluation/WalkChangeTest.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,14 +13,19 @@
 
 namespace {
 
-enum Numbering : std::int64_t { Contiguous = 0, TwentyGaps = 1, OnePercentDropped = 2 };
+enum Numbering : std::int64_t {
+    Contiguous = 0,
+    TwentyGaps = 1,
+    OnePercentDropped = 2,
+    TenPercentDropped = 3
+};
 
 // The series that bench/numpy_peer.py builds too, draw for draw: a random walk
 // around 1e3 nm with 1e-2 nm steps, a strong linear drift, a quadratic trend
 // and measurement noise, from the fit's own generator so that Python can
 // repeat it exactly. `images` image numbers; TwentyGaps leaves out five
 // images at 20 evenly spread places, OnePercentDropped every image whose draw
-// of a second generator falls below 0.01.
+// of a second generator falls below 0.01, TenPercentDropped below 0.1.
 CA1TimeSeries BenchSeries(std::int32_t images, Numbering numbering) {
     CA1TimeSeries series;
     series.m_dPeriod = 0.1;
@@ -36,7 +43,8 @@ CA1TimeSeries BenchSeries(std::int32_t images, Numbering numbering) {
         const double ay = -700.0 + y - trend + 0.2 * (values.NextFraction() - 0.5);
         const bool dropped = (numbering == TwentyGaps && i % gapEvery < 5 && i / gapEvery >= 1 &&
                               i / gapEvery <= 20) ||
-                             (numbering == OnePercentDropped && drops.NextFraction() < 0.01);
+                             (numbering == OnePercentDropped && drops.NextFraction() < 0.01) ||
+                             (numbering == TenPercentDropped && drops.NextFraction() < 0.1);
         if (!dropped)
             series.m_Samples.push_back(A1SAMPLE{i, ax, ay, 0.0, 0.0});
     }
@@ -67,6 +75,25 @@ BENCHMARK(CharacteristicFunction)
     ->Args({100000, Contiguous})
     ->Args({100000, TwentyGaps})
     ->Args({100000, OnePercentDropped})
+    ->Args({100000, TenPercentDropped})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The checks of the series beside the evaluation: the outlier test and the
+// windowed walk change test, to compare with CharacteristicFunction and
+// FitModel at the same size.
+void SeriesChecks(benchmark::State& state) {
+    const CA1TimeSeries series = BenchSeries(static_cast<std::int32_t>(state.range(0)),
+                                             static_cast<Numbering>(state.range(1)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FindOutliers(series.m_Samples).size());
+        benchmark::DoNotOptimize(TestWalkChange(series.m_Samples).dSignificance);
+    }
+}
+BENCHMARK(SeriesChecks)
+    ->ArgNames({"images", "numbering"})
+    ->Args({100000, Contiguous})
+    ->Args({100000, TenPercentDropped})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

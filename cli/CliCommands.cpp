@@ -71,7 +71,8 @@ int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile&
 }
 
 EVALUATIONINPUTS InputsOf(const EVALUATEOPTIONS& options) {
-    return {options.nMinDiversity, options.dEnergykV, options.dResolutionAng, options.dLimitPhase};
+    return {options.nMinDiversity, options.dEnergykV, options.dResolutionAng, options.dLimitPhase,
+            options.eGapPairs,     options.eOutliers, options.nChangeWindow};
 }
 
 std::string SeriesLabel(const std::string& path, std::size_t number) {

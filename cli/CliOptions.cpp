@@ -172,6 +172,33 @@ const OPTIONDEF kEvaluateOptions[] = {
          o.evaluate.strOutDir = v;
          return v.empty() ? std::string("must name a folder") : std::string();
      }},
+    {"--gap-pairs", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         if (v == "images")
+             o.evaluate.eGapPairs = GapPairRule::ImageNumbers;
+         else if (v == "adjacent")
+             o.evaluate.eGapPairs = GapPairRule::Adjacent;
+         else
+             return std::string("must be images or adjacent");
+         return std::string();
+     }},
+    {"--outliers", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         if (v == "flag")
+             o.evaluate.eOutliers = OutlierChoice::Flag;
+         else if (v == "exclude")
+             o.evaluate.eOutliers = OutlierChoice::Exclude;
+         else if (v == "keep")
+             o.evaluate.eOutliers = OutlierChoice::Keep;
+         else
+             return std::string("must be flag, exclude or keep");
+         return std::string();
+     }},
+    // A window needs a few images for its three distances.
+    {"--window", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedInteger(o.evaluate.nChangeWindow, v, kMinChangeWindowOption, kInt32Max);
+     }},
     {"--confidence", true,
      [](CLIOPTIONS& o, const std::string& v) {
          if (v.empty()) {
@@ -391,6 +418,16 @@ Astigmatism Stability Report.
                             prob
   --size WxH                pixel size of the diagrams (default 583x339, the
                             diagram window's)
+  --gap-pairs images|adjacent
+                            pairs across missing images: every pair of
+                            images k apart (default), or only neighbours in
+                            the file, as the original method
+  --outliers flag|exclude|keep
+                            samples that step out and back: name them in the
+                            log and report (default), leave them out as
+                            missing images, or do not test
+  --window W                images per window of the walk change test
+                            (default: a twentieth of the series, at least 50)
   --confidence [B]          also compute 90 % confidence intervals of the
                             model and the lifetimes from B bootstrap
                             replicates, 20 to 100000 (B = 200 when not

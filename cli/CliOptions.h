@@ -1,6 +1,8 @@
 #pragma once
 
+#include "data/A1Types.h"
 #include "data/LogSimulator.h"
+#include "evaluation/OutlierTest.h"
 #include "infra/CMainParameters.h"
 
 #include <cstdint>
@@ -31,6 +33,9 @@ struct EVALUATEOPTIONS {
     std::int32_t nDiagramHeight = 0;
     // Bootstrap replicates of --confidence; 0: no confidence intervals.
     std::int32_t nConfidenceReplicates = 0;
+    GapPairRule eGapPairs = GapPairRule::ImageNumbers;
+    OutlierChoice eOutliers = OutlierChoice::Flag;
+    std::int32_t nChangeWindow = 0; // 0: chosen from the series' length
     // Show the replicates' progress on stderr (a terminal, and not --quiet).
     bool bShowProgress = false;
     std::vector<std::string> files;
@@ -42,6 +47,10 @@ struct EVALUATEOPTIONS {
 // evaluation for a long recording.
 inline constexpr std::int32_t kMinConfidenceReplicates = 20;
 inline constexpr std::int32_t kMaxConfidenceReplicates = 100000;
+
+// --window takes at least this many images: each window needs pairs one,
+// two and three images apart in some number.
+inline constexpr std::int32_t kMinChangeWindowOption = 10;
 
 // Diagram images of --size are at most this many pixels wide and high: a
 // bitmap of 5000 x 5000 already takes 100 MB.

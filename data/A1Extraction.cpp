@@ -126,11 +126,9 @@ int ReadORVEXLine(std::string_view header, std::string_view line, ORVEXVALUES& v
     return usable ? count : -1;
 }
 
-// The start of every extraction: type check, clearing the results that rest
-// on the samples, period and the opening messages. False when there is
-// nothing (more) to extract.
-bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int32_t nMirrorY,
-                     double dRotDeg) {
+// The start of every extraction: type check and clearing the results that
+// rest on the samples. False when there is nothing (more) to extract.
+bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind) {
     if (series.m_nImportType != kind.nImportType) {
         series.LogMessage("ERROR: Missmatch of the log import type (aborting data extraction).");
         return false;
@@ -150,20 +148,47 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     series.m_dModelLifetime = 0.0;
     series.m_nModelLifetimeState = kModelLifetimeNone;
     series.m_dModelSSqr = 0.0;
+    series.m_OutlierImages.clear();
+    series.m_bOutliersExcluded = false;
+    series.m_WalkChange = WALKCHANGE{};
     if (series.m_nPage > 1)
         series.m_nPage = 1;
 
     // One line gives no time span to derive a period from.
-    if (series.m_nDataLines <= 1)
-        return false;
+    return series.m_nDataLines > 1;
+}
 
+// The images that the samples' numbers span, first to last; 0 without
+// samples.
+std::int64_t ImageNumberSpan(const std::vector<A1SAMPLE>& samples) {
+    if (samples.empty())
+        return 0;
+    const auto [lowest, highest] = std::minmax_element(
+        samples.begin(), samples.end(),
+        [](const A1SAMPLE& a, const A1SAMPLE& b) { return a.nImage < b.nImage; });
+    return static_cast<std::int64_t>(highest->nImage) - lowest->nImage + 1;
+}
+
+// The time base and the opening messages, once the samples are read (they
+// are read aside first: the period depends on their numbers, and the log
+// keeps its order).
+void AnnounceExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind,
+                        const std::vector<A1SAMPLE>& samples, std::int32_t nMirrorY,
+                        double dRotDeg) {
     // In 64 bits: a stop time below the start time must show as the negative
     // span it is, not wrap around into a period of decades.
     const std::int64_t span = static_cast<std::int64_t>(series.m_nStopTime) - series.m_nStartTime;
     // Divided by the number of lines, not of intervals: each line stands for
-    // one image period of the recorded time. A period of 0 marks a recording
-    // without a time base: its lifetimes are shown as unknown, never as 0 s.
-    series.m_dPeriod = span > 0 ? static_cast<double>(span) / series.m_nDataLines : 0.0;
+    // one image period of the recorded time. When the image numbers span
+    // more images than there are lines, images are missing (the corrector's
+    // measurement failed and wrote no line), and the recorded time holds
+    // every image of the span: dividing by the lines would stretch every time
+    // by the share that is missing. With contiguous numbers the span never
+    // exceeds the lines. A period of 0 marks a recording without a time
+    // base: its lifetimes are shown as unknown, never as 0 s.
+    const std::int64_t images =
+        std::max<std::int64_t>(series.m_nDataLines, ImageNumberSpan(samples));
+    series.m_dPeriod = span > 0 ? static_cast<double>(span) / static_cast<double>(images) : 0.0;
 
     series.LogMessage(kind.announcement);
     series.LogMessage(FormatC("- recording frequency: %.2f Hz", 1.0 / series.m_dPeriod));
@@ -177,7 +202,10 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     else if (span == 0)
         series.LogMessage("Warning: The start and stop times of the recording are equal: it has "
                           "no time base, and its lifetimes are not given in seconds.");
-    return true;
+    if (images > series.m_nDataLines)
+        series.LogMessage(FormatC("- image numbers span %lld images for %u data lines: the time "
+                                  "base counts every image of the span",
+                                  static_cast<long long>(images), series.m_nDataLines));
 }
 
 void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg, int nLarge) {
@@ -192,11 +220,27 @@ void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotD
     series.LogMessage("Extraction finished.");
 }
 
+// The samples read aside, with the line of each: the opening messages, the
+// warnings about single values, the samples, the closing messages.
+void StoreExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind,
+                     std::vector<A1SAMPLE> samples, const std::vector<std::string_view>& lines,
+                     std::int32_t nMirrorY, double dRotDeg) {
+    AnnounceExtraction(series, kind, samples, nMirrorY, dRotDeg);
+    int nLarge = 0;
+    for (std::size_t j = 0; j < samples.size(); ++j)
+        CheckPlausible(series, samples[j], lines[j], nLarge);
+    series.m_Samples = std::move(samples);
+    FinishExtraction(series, nMirrorY, dRotDeg, nLarge);
+}
+
 } // namespace
 
 void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
-    if (!BeginExtraction(*this, kC1A1Kind, nMirrorY, dRotDeg))
+    if (!BeginExtraction(*this, kC1A1Kind))
         return;
+
+    std::vector<A1SAMPLE> samples;
+    std::vector<std::string_view> lines; // the line of each sample
 
     // The corrector logs the angle of the astigmatism, so the plane rotation
     // is simply added to it.
@@ -204,7 +248,6 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
     // The kept lines are: start marker, start time stamp, the data texts.
     const std::size_t first = 2;
     const std::size_t last = std::min<std::size_t>(first + m_nDataLines, m_LogLines.size());
-    int nLarge = 0;
     for (std::size_t i = first; i < last; ++i) {
         const std::string_view text = m_LogLines[i];
         if (text.empty())
@@ -244,17 +287,20 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         // The mirror acts on the rotated value.
         sample.dY = nMirrorY * (amplitude * std::sin(angle));
         if (IsFiniteSample(sample)) {
-            CheckPlausible(*this, sample, text, nLarge);
-            m_Samples.push_back(sample);
+            samples.push_back(sample);
+            lines.push_back(text);
         }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
+    StoreExtraction(*this, kC1A1Kind, std::move(samples), lines, nMirrorY, dRotDeg);
 }
 
 void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
-    if (!BeginExtraction(*this, kORVEXKind, nMirrorY, dRotDeg))
+    if (!BeginExtraction(*this, kORVEXKind))
         return;
+
+    std::vector<A1SAMPLE> samples;
+    std::vector<std::string_view> lines; // the line of each sample
 
     const double angle = dRotDeg * kDegToRad;
     const double cosA = std::cos(angle);
@@ -268,7 +314,6 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
     }
 
     ORVEXVALUES values;
-    int nLarge = 0;
     // The kept lines are: the header, then the data lines.
     const std::size_t last =
         std::min<std::size_t>(std::size_t{1} + m_nDataLines, m_LogLines.size());
@@ -295,12 +340,12 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         sample.dErrX = values.ex;
         sample.dErrY = values.ey;
         if (IsFiniteSample(sample)) {
-            CheckPlausible(*this, sample, m_LogLines[i], nLarge);
-            m_Samples.push_back(sample);
+            samples.push_back(sample);
+            lines.push_back(m_LogLines[i]);
         }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
+    StoreExtraction(*this, kORVEXKind, std::move(samples), lines, nMirrorY, dRotDeg);
 }
 
 bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {

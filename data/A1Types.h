@@ -38,3 +38,10 @@ enum ModelLifetimeState : std::int32_t {
     // the tolerance was not a positive number
     kModelLifetimeError = -3,
 };
+
+// Which pairs of samples the characteristic function takes at distance k.
+// ImageNumbers: every pair whose image numbers differ by k, wherever the two
+// sit in the array, so that a missing image costs only its own pairs.
+// Adjacent: only samples k positions apart that are also k images apart,
+// the rule of the original method, kept to compare with its results.
+enum class GapPairRule { ImageNumbers, Adjacent };

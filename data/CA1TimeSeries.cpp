@@ -71,6 +71,10 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other) {
     m_dModelLifetime = other.m_dModelLifetime;
     m_nModelLifetimeState = other.m_nModelLifetimeState;
     m_dModelSSqr = other.m_dModelSSqr;
+    m_eGapPairs = other.m_eGapPairs;
+    m_OutlierImages = other.m_OutlierImages;
+    m_bOutliersExcluded = other.m_bOutliersExcluded;
+    m_WalkChange = other.m_WalkChange;
     return *this;
 }
 
@@ -126,6 +130,10 @@ void CA1TimeSeries::Reset() {
     m_dModelLifetime = 0.0;
     m_nModelLifetimeState = kModelLifetimeNone;
     m_dModelSSqr = 0.0;
+    m_eGapPairs = GapPairRule::ImageNumbers;
+    m_OutlierImages.clear();
+    m_bOutliersExcluded = false;
+    m_WalkChange = WALKCHANGE{};
 }
 
 void CA1TimeSeries::FillUnitTables() {

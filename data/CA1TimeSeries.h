@@ -2,6 +2,7 @@
 
 #include "data/A1Types.h"
 #include "evaluation/ModelFitSummary.h"
+#include "evaluation/WalkChangeTest.h"
 #include "infra/CParamBlock.h"
 #include "infra/ProgressCallback.h"
 
@@ -80,9 +81,12 @@ public:
 
     // --- evaluation (evaluation/)
     // Long series take seconds: progress hears how far the pairs are done.
-    // Once pAbort is set both return soon with the series as it was.
+    // Once pAbort is set both return soon with the series as it was. The
+    // rule says which pairs bridge missing images; a successful evaluation
+    // keeps it in m_eGapPairs.
     void EvaluateCharFunction(std::int32_t nMinDiversity, const ProgressCallback& progress = {},
-                              const AbortFlag* pAbort = nullptr);
+                              const AbortFlag* pAbort = nullptr,
+                              GapPairRule rule = GapPairRule::ImageNumbers);
     // Without a seed the random restarts are seeded from the UTC clock; a
     // seed makes the fit reproducible (command-line runs, tests).
     // progress hears the share of the at most twenty minimisations done.
@@ -165,6 +169,15 @@ public:
     // in seconds.
     ModelLifetimeState m_nModelLifetimeState = kModelLifetimeNone;
     double m_dModelSSqr = 0.0;
+    // The pairs of the stored characteristic function.
+    GapPairRule m_eGapPairs = GapPairRule::ImageNumbers;
+    // The image numbers of the samples that the outlier test flagged, and
+    // whether they were taken out of m_Samples; an extraction clears both.
+    std::vector<std::int32_t> m_OutlierImages;
+    bool m_bOutliersExcluded = false;
+    // The windowed walk strength and its change test, evaluated with the
+    // characteristic function.
+    WALKCHANGE m_WalkChange;
     std::vector<UNIT> m_SqrUnits;
     std::vector<UNIT> m_LenUnits;
     std::vector<UNIT> m_TimeUnits;

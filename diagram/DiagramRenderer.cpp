@@ -32,6 +32,11 @@ constexpr int kLegendSampleLength = 2;
 // The lines and crosses of the A22 diagrams.
 constexpr double kSampleLineWidth = 1.0;
 constexpr std::int32_t kSampleMarkerSize = 5;
+// Flagged outliers and the change of the walk: a red that neither the x nor
+// the y colour of the default style comes near, discs larger than the
+// crosses they cover.
+constexpr COLORREF32 kOutlierColour = 0x000000E0;
+constexpr std::int32_t kOutlierMarkerSize = 7;
 constexpr double kModelLineWidth = 2.0;
 constexpr double kBandLineWidth = 1.0;
 
@@ -347,6 +352,42 @@ void DrawGuideLineAt(CDiagramDC& dc, const DiagramLayout& layout, double time, d
     dc.SelectPen(previousPen);
 }
 
+// Flagged outliers as larger discs over their crosses (x and y), and the
+// image where the random walk changed as a vertical line across the plot.
+void DrawSeriesChecks(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramLayout& layout) {
+    const PlotRect& rc = layout.rcPlot;
+    if (!series.m_OutlierImages.empty() && !series.m_bOutliersExcluded) {
+        std::vector<PointD> xValues, yValues;
+        for (const A1SAMPLE& sample : series.m_Samples) {
+            if (!std::binary_search(series.m_OutlierImages.begin(), series.m_OutlierImages.end(),
+                                    sample.nImage))
+                continue;
+            xValues.push_back({sample.nImage * series.m_dPeriod, sample.dX});
+            yValues.push_back({sample.nImage * series.m_dPeriod, sample.dY});
+        }
+        DrawCurve(
+            dc, rc,
+            {0, kOutlierColour, layout.xAxis, layout.leftAxis, 0.0, kOutlierMarkerSize, MarkerDisc},
+            xValues);
+        DrawCurve(dc, rc,
+                  {0, kOutlierColour, layout.xAxis, layout.rightAxis, 0.0, kOutlierMarkerSize,
+                   MarkerDisc},
+                  yValues);
+    }
+    const WALKCHANGE& change = series.m_WalkChange;
+    if (change.bChanged && layout.xAxis.CanMap()) {
+        const double t = change.nChangeImage * series.m_dPeriod;
+        const int column = rc.left + RoundTrunc((t - layout.xAxis.Lower()) / layout.xAxis.dSpan *
+                                                (rc.right - rc.left));
+        if (column >= rc.left && column <= rc.right) {
+            const COLORREF32 previousPen = dc.SelectPen(kOutlierColour);
+            dc.MoveTo(column, rc.top);
+            dc.LineTo(column, rc.bottom);
+            dc.SelectPen(previousPen);
+        }
+    }
+}
+
 void DrawGuideLine(CDiagramDC& dc, const DiagramLayout& layout, COLORREF32 colour) {
     if (layout.bGuide)
         DrawGuideLineAt(dc, layout, layout.dGuideTime, layout.dGuideLevel, colour);
@@ -391,6 +432,7 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
                   {style.m_crYLine, style.m_crYMarker, layout.xAxis, layout.rightAxis,
                    kSampleLineWidth, kSampleMarkerSize, MarkerCross},
                   yValues);
+        DrawSeriesChecks(dc, series, layout);
         return;
     }
     case A22Plane: {

@@ -70,8 +70,8 @@ bool IsFiniteFunction(const std::vector<A1SAMPLE>& records, const LINE& lineX, c
 } // namespace
 
 void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
-                                         const ProgressCallback& progress,
-                                         const AbortFlag* pAbort) {
+                                         const ProgressCallback& progress, const AbortFlag* pAbort,
+                                         GapPairRule rule) {
     const std::size_t count = m_Samples.size();
     if (static_cast<std::int64_t>(count) < nMinDiversity)
         return;
@@ -98,7 +98,7 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     if (progress)
         progress(0.0);
     try {
-        records = ComputePairStatistics(m_Samples, kmax, progress, pAbort);
+        records = ComputePairStatistics(m_Samples, kmax, progress, pAbort, rule);
     } catch (const std::bad_alloc&) {
         LogMessage("ERROR: The characteristic function could not be evaluated: out of memory.");
         return;
@@ -156,6 +156,7 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     LogMessage(FormatC("- extracted measurement error: %.3f nm, (%.3f, %.3f) nm", m_dMeasError,
                        m_dMeasErrorX, m_dMeasErrorY));
     m_CFuncData = std::move(records);
+    m_eGapPairs = rule;
     LogMessage("The characteristic function was extracted successfully.");
     m_nCFuncState = 1;
 }

@@ -55,28 +55,41 @@ std::vector<RUN> GapFreeRuns(const std::vector<A1SAMPLE>& samples) {
     return runs;
 }
 
+// A series whose image numbers skip: every image number from the first to
+// the last gets a place, holes weigh 0. Beyond this many places per sample
+// the grid costs more than the pairs it holds are worth (a tenth of the
+// places filled), and the pairs are taken one by one.
+constexpr std::int64_t kMaxGridPlacesPerSample = 10;
+
+// The grid's extent in places: one past the last image number counted from
+// the first.
+std::int64_t GridPlaces(const std::vector<A1SAMPLE>& samples) {
+    return static_cast<std::int64_t>(samples.back().nImage) - samples.front().nImage + 1;
+}
+
 class CPairSums {
 public:
-    CPairSums(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd)
-        : m_Runs(GapFreeRuns(samples)), m_nEndK(kEnd) {
-        const std::size_t count = samples.size();
-        m_X.resize(count);
-        m_Y.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            m_X[i] = samples[i].dX;
-            m_Y[i] = samples[i].dY;
-        }
-        // no distance reaches beyond the longest run
-        const std::size_t longest = m_Runs.empty() ? 0 : m_Runs.front().nLength;
-        if (longest < static_cast<std::size_t>(m_nEndK))
-            m_nEndK = static_cast<std::int32_t>(longest);
+    // Runs: the pairs at positions k apart within each gap-free run (the
+    // adjacent rule, and every series without missing images). Grid: the
+    // samples on the image grid with a mask of the present images.
+    enum class Layout { Runs, Grid };
+
+    CPairSums(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd, Layout layout)
+        : m_nEndK(kEnd) {
+        if (layout == Layout::Grid)
+            PlaceOnGrid(samples);
+        else
+            PlaceInRuns(samples);
         const auto size = static_cast<std::size_t>(std::max(m_nEndK, 1));
         m_ShiftX.assign(size, 0.0);
         m_ShiftY.assign(size, 0.0);
         m_Sums.assign(size, SHIFTEDSUMS{});
         m_Pairs.assign(size, 0.0);
-        CountPairs();
-        ChooseShifts(samples);
+        if (layout == Layout::Grid)
+            CountGridPairs();
+        else
+            CountPairs();
+        ChooseShifts();
     }
 
     void Accumulate(PairSumKernel kernel, const ProgressCallback& progress,
@@ -84,19 +97,69 @@ public:
     std::vector<A1SAMPLE> Records(PairSumKernel kernel);
 
 private:
+    void PlaceInRuns(const std::vector<A1SAMPLE>& samples);
+    void PlaceOnGrid(const std::vector<A1SAMPLE>& samples);
     void CountPairs();
-    void ChooseShifts(const std::vector<A1SAMPLE>& samples);
+    void CountGridPairs();
+    bool IsPair(std::size_t i, std::size_t distance) const;
+    void ChooseShifts();
     // Adds the sums of the distances [kFirst, kEnd) over every run.
     void AccumulateDistances(PairSumKernel kernel, std::int32_t kFirst, std::int32_t kEnd);
     double BlockPairs(std::int32_t block) const;
 
     std::vector<double> m_X, m_Y;
+    std::vector<double> m_Mask;         // grid only: 1 at a present image, 0 at a hole
+    std::vector<std::int64_t> m_Images; // the samples' places (grid) or numbers
     std::vector<RUN> m_Runs;
     std::int32_t m_nEndK;
     std::vector<double> m_ShiftX, m_ShiftY;
     std::vector<SHIFTEDSUMS> m_Sums;
     std::vector<double> m_Pairs; // pairs per distance
 };
+
+void CPairSums::PlaceInRuns(const std::vector<A1SAMPLE>& samples) {
+    m_Runs = GapFreeRuns(samples);
+    const std::size_t count = samples.size();
+    m_X.resize(count);
+    m_Y.resize(count);
+    m_Images.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        m_X[i] = samples[i].dX;
+        m_Y[i] = samples[i].dY;
+        m_Images[i] = samples[i].nImage;
+    }
+    // no distance reaches beyond the longest run
+    const std::size_t longest = m_Runs.empty() ? 0 : m_Runs.front().nLength;
+    if (longest < static_cast<std::size_t>(m_nEndK))
+        m_nEndK = static_cast<std::int32_t>(longest);
+}
+
+void CPairSums::PlaceOnGrid(const std::vector<A1SAMPLE>& samples) {
+    const auto places = static_cast<std::size_t>(GridPlaces(samples));
+    m_X.assign(places, 0.0);
+    m_Y.assign(places, 0.0);
+    m_Mask.assign(places, 0.0);
+    m_Images.resize(samples.size());
+    std::size_t next = 0; // the first place not yet filled
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto place = static_cast<std::size_t>(static_cast<std::int64_t>(samples[i].nImage) -
+                                                    samples.front().nImage);
+        // A hole repeats the last present value: its differences stay of the
+        // series' own size, so that weight 0 never meets an overflow.
+        for (; next < place; ++next) {
+            m_X[next] = m_X[next - 1];
+            m_Y[next] = m_Y[next - 1];
+        }
+        m_X[place] = samples[i].dX;
+        m_Y[place] = samples[i].dY;
+        m_Mask[place] = 1.0;
+        m_Images[i] = static_cast<std::int64_t>(place);
+        next = place + 1;
+    }
+    m_Runs = {RUN{0, places}};
+    if (places < static_cast<std::size_t>(m_nEndK))
+        m_nEndK = static_cast<std::int32_t>(places);
+}
 
 // Pairs of distance k: the sum of L - k over the runs longer than k, from the
 // histogram of the run lengths, so that many short runs cost no pass over
@@ -118,17 +181,61 @@ void CPairSums::CountPairs() {
     }
 }
 
-void CPairSums::ChooseShifts(const std::vector<A1SAMPLE>& samples) {
-    const std::size_t count = samples.size();
+// Pairs of distance k on the grid: the pairs of places k apart, less those
+// with a hole at either end, plus those with holes at both (counted twice).
+// Only the holes are paired one by one, so that a few missing images cost
+// little; a grid mostly of holes pairs its present images instead.
+void CPairSums::CountGridPairs() {
+    const std::size_t places = m_Mask.size();
+    const std::size_t present = m_Images.size();
+    const std::size_t endK = m_Pairs.size();
+    const auto pairUp = [&](const std::vector<std::size_t>& at, std::vector<double>& byDistance) {
+        for (std::size_t a = 0; a < at.size(); ++a)
+            for (std::size_t b = a + 1; b < at.size() && at[b] - at[a] < endK; ++b)
+                byDistance[at[b] - at[a]] += 1.0;
+    };
+    std::vector<double> both(endK, 0.0);
+    if (2 * present >= places) {
+        std::vector<std::size_t> holes;
+        std::vector<double> holesBefore(places + 1, 0.0); // holes among the first p places
+        for (std::size_t p = 0; p < places; ++p) {
+            holesBefore[p + 1] = holesBefore[p] + (m_Mask[p] == 0.0 ? 1.0 : 0.0);
+            if (m_Mask[p] == 0.0)
+                holes.push_back(p);
+        }
+        pairUp(holes, both);
+        for (std::size_t k = 1; k < endK && k < places; ++k) {
+            const double firstEnd = holesBefore[places - k];
+            const double secondEnd = holesBefore[places] - holesBefore[k];
+            m_Pairs[k] = static_cast<double>(places - k) - firstEnd - secondEnd + both[k];
+        }
+    } else {
+        std::vector<std::size_t> at(present);
+        for (std::size_t i = 0; i < present; ++i)
+            at[i] = static_cast<std::size_t>(m_Images[i]);
+        pairUp(at, m_Pairs);
+    }
+}
+
+bool CPairSums::IsPair(std::size_t i, std::size_t distance) const {
+    if (!m_Mask.empty())
+        return m_Mask[i] != 0.0 && m_Mask[i + distance] != 0.0;
+    return m_Images[i + distance] - m_Images[i] == static_cast<std::int64_t>(distance);
+}
+
+void CPairSums::ChooseShifts() {
+    const std::size_t count = m_X.size();
     for (std::int32_t k = 1; k < m_nEndK; ++k) {
         const auto distance = static_cast<std::size_t>(k);
+        if (m_Pairs[distance] <= 0.0)
+            continue;
         double sumX = 0.0;
         double sumY = 0.0;
         std::size_t taken = 0;
         const std::size_t span = count - distance;
         for (std::size_t j = 0; j < kShiftPairs; ++j) {
             const std::size_t i = j * span / kShiftPairs;
-            if (static_cast<std::int64_t>(samples[i + distance].nImage) - samples[i].nImage != k)
+            if (!IsPair(i, distance))
                 continue;
             const double dx = m_X[i + distance] - m_X[i];
             const double dy = m_Y[i + distance] - m_Y[i];
@@ -136,19 +243,20 @@ void CPairSums::ChooseShifts(const std::vector<A1SAMPLE>& samples) {
             sumY += dy * dy;
             ++taken;
         }
-        if (taken == 0 && m_Runs.front().nLength > distance) {
-            // every sampled pair spans a gap: the first pair of the longest run
-            const std::size_t i = m_Runs.front().nStart;
+        if (taken == 0) {
+            // every sampled pair spans a gap: the first pair of the longest
+            // run, or of the grid
+            std::size_t i = m_Runs.front().nStart;
+            while (!IsPair(i, distance))
+                ++i;
             const double dx = m_X[i + distance] - m_X[i];
             const double dy = m_Y[i + distance] - m_Y[i];
             sumX = dx * dx;
             sumY = dy * dy;
             taken = 1;
         }
-        if (taken > 0) {
-            m_ShiftX[distance] = sumX / static_cast<double>(taken);
-            m_ShiftY[distance] = sumY / static_cast<double>(taken);
-        }
+        m_ShiftX[distance] = sumX / static_cast<double>(taken);
+        m_ShiftY[distance] = sumY / static_cast<double>(taken);
     }
 }
 
@@ -168,6 +276,7 @@ void CPairSums::AccumulateDistances(PairSumKernel kernel, std::int32_t kFirst, s
         job.pShiftX = m_ShiftX.data();
         job.pShiftY = m_ShiftY.data();
         job.pSums = m_Sums.data();
+        job.pMask = m_Mask.empty() ? nullptr : m_Mask.data();
         kernel(job);
     }
 }
@@ -244,16 +353,20 @@ std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {
     return records;
 }
 
-// Numbering that is not strictly increasing (repeated or backward image
-// numbers) can pair samples across runs: each position is tested, and the
-// squared differences are kept for the second pass around the mean.
-std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
-                                           const ProgressCallback& progress,
-                                           const AbortFlag* pAbort) {
+// Pairs taken one by one: numbering that is not strictly increasing
+// (repeated or backward image numbers), which can pair samples across runs,
+// by position; and a grid mostly of holes by image number, where the partner
+// of each sample is found by a pointer that only moves forward. The squared
+// differences are kept for the second pass around the mean.
+std::vector<A1SAMPLE> PairStatisticsOneByOne(const std::vector<A1SAMPLE>& samples,
+                                             std::int32_t kEnd, GapPairRule rule,
+                                             const ProgressCallback& progress,
+                                             const AbortFlag* pAbort) {
     const std::size_t count = samples.size();
     std::vector<double> squaresX(count);
     std::vector<double> squaresY(count);
     std::vector<A1SAMPLE> records;
+    const auto image = [&](std::size_t i) { return static_cast<std::int64_t>(samples[i].nImage); };
     for (std::int32_t k = 1; k < kEnd; ++k) {
         if (IsAborted(pAbort))
             return {};
@@ -261,11 +374,22 @@ std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples,
         std::size_t n = 0;
         double sumX = 0.0;
         double sumY = 0.0;
-        for (std::size_t i = 0; i + distance < count; ++i) {
-            if (static_cast<std::int64_t>(samples[i + distance].nImage) - samples[i].nImage != k)
+        std::size_t partner = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (rule == GapPairRule::Adjacent) {
+                partner = i + distance;
+                if (partner >= count)
+                    break;
+            } else {
+                while (partner < count && image(partner) < image(i) + k)
+                    ++partner;
+                if (partner == count)
+                    break;
+            }
+            if (image(partner) - image(i) != k)
                 continue;
-            const double dx = samples[i + distance].dX - samples[i].dX;
-            const double dy = samples[i + distance].dY - samples[i].dY;
+            const double dx = samples[partner].dX - samples[i].dX;
+            const double dy = samples[partner].dY - samples[i].dY;
             squaresX[n] = dx * dx;
             squaresY[n] = dy * dy;
             sumX += squaresX[n];
@@ -290,16 +414,31 @@ std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples,
     return records;
 }
 
+bool HasMissingImages(const std::vector<A1SAMPLE>& samples) {
+    return GridPlaces(samples) != static_cast<std::int64_t>(samples.size());
+}
+
 } // namespace
 
 std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
                                             const ProgressCallback& progress,
-                                            const AbortFlag* pAbort) {
+                                            const AbortFlag* pAbort, GapPairRule rule) {
     if (samples.size() < 2 || kEnd < 2)
         return {};
+    // Repeated or backward numbers have no image grid: they keep the rule
+    // by position, which needs no order.
     if (!IsStrictlyIncreasing(samples))
-        return MaskedPairStatistics(samples, kEnd, progress, pAbort);
-    CPairSums sums(samples, kEnd);
+        return PairStatisticsOneByOne(samples, kEnd, GapPairRule::Adjacent, progress, pAbort);
+    // With contiguous numbers both rules take the same pairs, and the runs
+    // (then a single one) give the bits that every earlier evaluation gave.
+    CPairSums::Layout layout = CPairSums::Layout::Runs;
+    if (rule == GapPairRule::ImageNumbers && HasMissingImages(samples)) {
+        if (GridPlaces(samples) >
+            kMaxGridPlacesPerSample * static_cast<std::int64_t>(samples.size()))
+            return PairStatisticsOneByOne(samples, kEnd, rule, progress, pAbort);
+        layout = CPairSums::Layout::Grid;
+    }
+    CPairSums sums(samples, kEnd, layout);
     const PairSumKernel kernel = CharKernelFunction(ChosenCharKernel());
     sums.Accumulate(kernel, progress, pAbort);
     if (IsAborted(pAbort))

@@ -8,9 +8,12 @@
 
 // The statistics of the characteristic function before the intercept is
 // taken off: for every distance k = 1 .. kEnd - 1 that has at least one pair
-// of samples exactly k image numbers apart, the record {k, mean of dx^2, mean
-// of dy^2, population variance of dx^2, of dy^2}. Throws std::bad_alloc when
-// its arrays cannot be allocated. Once `pAbort` is set it returns no records.
+// of samples exactly k image numbers apart (which pairs: see GapPairRule),
+// the record {k, mean of dx^2, mean of dy^2, population variance of dx^2, of
+// dy^2}. Numbering that repeats or goes back pairs by position whatever the
+// rule. Throws std::bad_alloc when its arrays cannot be allocated. Once
+// `pAbort` is set it returns no records.
 std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
                                             const ProgressCallback& progress,
-                                            const AbortFlag* pAbort = nullptr);
+                                            const AbortFlag* pAbort = nullptr,
+                                            GapPairRule rule = GapPairRule::ImageNumbers);

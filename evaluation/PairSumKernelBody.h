@@ -33,13 +33,15 @@ static inline std::size_t Smaller(std::size_t a, std::size_t b) {
 
 // Distances k0 .. k0 + D - 1 over the positions [begin, end), all partners
 // inside the run (k0 + D - 1 < job.nLength). The group shares the loads of
-// x[i] and y[i], and every sum stays in a register until the end.
-template <class V, int D>
+// x[i] and y[i], and every sum stays in a register until the end. Masked,
+// each e is multiplied by the pair's weight (1 or 0, so exactly e or 0).
+template <class V, int D, bool Masked>
 inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t begin,
                             std::size_t end) {
     using Reg = typename V::Reg;
     const double* x = job.pX;
     const double* y = job.pY;
+    const double* m = job.pMask;
     Reg sumX[D], sumSqX[D], sumY[D], sumSqY[D], shiftX[D], shiftY[D];
     for (int d = 0; d < D; ++d) {
         sumX[d] = sumSqX[d] = sumY[d] = sumSqY[d] = V::Zero();
@@ -52,12 +54,18 @@ inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t
     for (; i + V::kLanes <= commonEnd; i += V::kLanes) {
         const Reg x0 = V::Load(x + i);
         const Reg y0 = V::Load(y + i);
+        const Reg m0 = Masked ? V::Load(m + i) : V::Zero();
         for (int d = 0; d < D; ++d) {
             const std::size_t partner = i + static_cast<std::size_t>(k0 + d);
             const Reg dx = V::Sub(V::Load(x + partner), x0);
             const Reg dy = V::Sub(V::Load(y + partner), y0);
-            const Reg ex = V::Sub(V::Mul(dx, dx), shiftX[d]);
-            const Reg ey = V::Sub(V::Mul(dy, dy), shiftY[d]);
+            Reg ex = V::Sub(V::Mul(dx, dx), shiftX[d]);
+            Reg ey = V::Sub(V::Mul(dy, dy), shiftY[d]);
+            if constexpr (Masked) {
+                const Reg w = V::Mul(m0, V::Load(m + partner));
+                ex = V::Mul(ex, w);
+                ey = V::Mul(ey, w);
+            }
             sumX[d] = V::Add(sumX[d], ex);
             sumY[d] = V::Add(sumY[d], ey);
             sumSqX[d] = V::MulAdd(ex, ex, sumSqX[d]);
@@ -79,8 +87,13 @@ inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t
         for (std::size_t j = i; j < last; ++j) {
             const double dx = x[j + distance] - x[j];
             const double dy = y[j + distance] - y[j];
-            const double ex = dx * dx - kx;
-            const double ey = dy * dy - ky;
+            double ex = dx * dx - kx;
+            double ey = dy * dy - ky;
+            if constexpr (Masked) {
+                const double w = m[j] * m[j + distance];
+                ex *= w;
+                ey *= w;
+            }
             sx += ex;
             sy += ey;
             sxx += ex * ex;
@@ -94,7 +107,7 @@ inline void AccumulateGroup(const PAIRSUMSJOB& job, std::int32_t k0, std::size_t
     }
 }
 
-template <class V> void AccumulatePairSums(const PAIRSUMSJOB& job) {
+template <class V, bool Masked> void AccumulateRun(const PAIRSUMSJOB& job) {
     if (job.nFirstK < 1)
         return;
     for (std::size_t begin = job.nBegin; begin < job.nEnd; begin += kChunkPositions) {
@@ -109,10 +122,19 @@ template <class V> void AccumulatePairSums(const PAIRSUMSJOB& job) {
                                       : static_cast<std::int32_t>(reach);
         std::int32_t k = job.nFirstK;
         for (; k + V::kDistances <= endK; k += V::kDistances)
-            AccumulateGroup<V, V::kDistances>(job, k, begin, end);
+            AccumulateGroup<V, V::kDistances, Masked>(job, k, begin, end);
         for (; k < endK; ++k)
-            AccumulateGroup<V, 1>(job, k, begin, end);
+            AccumulateGroup<V, 1, Masked>(job, k, begin, end);
     }
+}
+
+// The unmasked loop stays free of the weights, so that a series without
+// missing images keeps its bits and its speed.
+template <class V> void AccumulatePairSums(const PAIRSUMSJOB& job) {
+    if (job.pMask)
+        AccumulateRun<V, true>(job);
+    else
+        AccumulateRun<V, false>(job);
 }
 
 } // namespace pairsums

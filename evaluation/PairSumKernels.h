@@ -26,7 +26,11 @@ struct SHIFTEDSUMS {
 // One call's work: the positions [nBegin, nEnd) of a run of nLength samples
 // (only positions whose partner i + k still lies inside the run count) and
 // the distances [nFirstK, nEndK). Shifts and sums are indexed by the distance;
-// the sums are added to.
+// the sums are added to. With a mask the run is the image grid of a series
+// with missing images: pMask holds 1 where an image is present and 0 at a
+// hole (whose x and y must be finite), and a pair counts with the product of
+// its two weights. A pair with a hole thus adds exactly 0, and the present
+// pairs give the bits that the same sums over them alone would give.
 struct PAIRSUMSJOB {
     const double* pX = nullptr;
     const double* pY = nullptr;
@@ -38,6 +42,7 @@ struct PAIRSUMSJOB {
     const double* pShiftX = nullptr;
     const double* pShiftY = nullptr;
     SHIFTEDSUMS* pSums = nullptr;
+    const double* pMask = nullptr;
 };
 
 enum class CharKernel { Sse2, Avx2, Avx512, Portable };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/A1Types.h"
+#include "evaluation/OutlierTest.h"
 #include "infra/ProgressCallback.h"
 
 #include <cstdint>
@@ -10,7 +12,9 @@ class CMainParameters;
 
 // What an evaluation of a series takes from the program parameters: the
 // minimum diversity of the characteristic function and the three inputs of
-// the astigmatism tolerance.
+// the astigmatism tolerance; then the checks of the series itself: which
+// pairs bridge missing images, what becomes of outliers, the window of the
+// change test (0: chosen from the length).
 struct EVALUATIONINPUTS {
     std::int32_t nMinDiversity = 10;
     double dEnergykV = 300.0;
@@ -20,6 +24,9 @@ struct EVALUATIONINPUTS {
     // within the evaluation, so that the window's probability plot later
     // draws it at once; the bootstrap's replicates have no use for it.
     bool bWholeInterval = false;
+    GapPairRule eGapPairs = GapPairRule::ImageNumbers;
+    OutlierChoice eOutliers = OutlierChoice::Flag;
+    std::int32_t nChangeWindow = 0;
 };
 
 // The window's inputs: they include the whole-interval curve.
@@ -70,3 +77,17 @@ bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool 
                     const EVALUATIONPROGRESS& progress = {});
 
 void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs);
+
+// The outlier test on the series' samples: Flag records and logs the flagged
+// images, Exclude also takes them out of the samples (their images then count
+// as missing, until the next extraction), Keep does nothing. A series whose
+// outliers were excluded keeps that record. Called before the characteristic
+// function; the re-extraction with "Exclude Outliers" calls it with Exclude.
+void CheckOutliers(CA1TimeSeries& series, OutlierChoice choice);
+
+// "Re-Extract" with its settings, then the outlier test: with
+// bExcludeOutliers the flagged samples count as missing images, otherwise
+// they are only flagged. False, with nothing changed, for a series of
+// no known log type.
+bool ReextractSeries(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg,
+                     bool bExcludeOutliers);

@@ -24,6 +24,7 @@ enum : int {
     IDC_CORRELATION = 1016,
     IDC_DISPLAY = 1018,
     IDC_CHARACT_FUNCTION = 1019,
+    IDC_EXCLUDE_OUTLIERS = 1020,
 };
 
 // Template 133 without its placeholder 1017, which the diagram window takes.
@@ -38,6 +39,8 @@ const CONTROLROW kControls[] = {
     {ControlKind::Edit, IDC_ROTATION, nullptr, 408, 108, 48, 14},
     {ControlKind::CheckBox, IDC_MIRROR_Y, "Mirror Y", 408, 132, 41, 10},
     {ControlKind::PushButton, IDC_REEXTRACT, "Re-Extract", 408, 149, 50, 14},
+    // below the import group: the choice applies with "Re-Extract"
+    {ControlKind::CheckBox, IDC_EXCLUDE_OUTLIERS, "Exclude Outliers", 402, 177, 62, 10},
     {ControlKind::MultiLineButton, IDC_CHARACT_FUNCTION, "Charact. Function...", 408, 204, 50, 30},
 };
 
@@ -53,6 +56,7 @@ void CDDA1TimeDiagramDlg::Create() {
     m_pDisplay = findChild<QComboBox*>(ControlName(IDC_DISPLAY));
     m_pRotation = findChild<QLineEdit*>(ControlName(IDC_ROTATION));
     m_pMirrorY = findChild<QCheckBox*>(ControlName(IDC_MIRROR_Y));
+    m_pExcludeOutliers = findChild<QCheckBox*>(ControlName(IDC_EXCLUDE_OUTLIERS));
     m_pDisplay->addItems({QStringLiteral("A22-Time"), QStringLiteral("A22 (2D)")});
     FitFontToPlace(*m_pDisplay);
     resize(m_Units.Size(TemplateSize().width(), TemplateSize().height()));
@@ -86,6 +90,7 @@ bool CDDA1TimeDiagramDlg::TakeControls() {
     if (!m_pDisplay)
         return true;
     m_bMirrorY = m_pMirrorY->isChecked() ? 1 : 0;
+    m_bExcludeOutliers = m_pExcludeOutliers->isChecked();
     SetDisplay(m_pDisplay->currentIndex());
     m_strCorrelation = m_pCorrelation->text().toStdString();
     m_strStatistics = m_pStatistics->text().toStdString();
@@ -102,6 +107,7 @@ void CDDA1TimeDiagramDlg::PutControls() {
     if (!m_pDisplay)
         return;
     m_pMirrorY->setChecked(m_bMirrorY != 0);
+    m_pExcludeOutliers->setChecked(m_bExcludeOutliers);
     m_nDisplay = DiagramType() - 1;
     m_pDisplay->setCurrentIndex(m_nDisplay);
     m_pCorrelation->setText(QString::fromStdString(m_strCorrelation));
@@ -117,6 +123,7 @@ void CDDA1TimeDiagramDlg::ShowSeries(CA1TimeSeries* series) {
         m_wndDiagram.update();
         m_dRotation = series->m_dRotationDeg;
         m_bMirrorY = series->m_nMirrorY == -1 ? 1 : 0;
+        m_bExcludeOutliers = series->m_bOutliersExcluded;
         series->GetStatisticsText(m_strStatistics, m_strCorrelation);
         m_pSeries = series;
         series->m_pLog = m_pLog;
@@ -139,12 +146,13 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
         m_pSeries->m_pLog = m_pLog;
         const std::int32_t mirror = m_bMirrorY ? -1 : 1;
         const double rotation = m_dRotation;
+        const bool exclude = m_bExcludeOutliers;
         CA1TimeSeries* series = m_pSeries;
         RunOnSeriesCopy(
             m_pHost ? m_pHost->Runner() : nullptr, *series,
             QStringLiteral("Re-extracting the series..."), "Re-extraction",
-            [mirror, rotation](CA1TimeSeries& copy, const EVALUATIONPROGRESS&) {
-                return copy.Reextract(mirror, rotation);
+            [mirror, rotation, exclude](CA1TimeSeries& copy, const EVALUATIONPROGRESS&) {
+                return ReextractSeries(copy, mirror, rotation, exclude);
             },
             [this, series](bool) {
                 if (m_pHost) {

@@ -40,6 +40,8 @@ public:
     void PutControls();
 
     std::int32_t m_bMirrorY = 0;
+    // "Exclude Outliers": the next "Re-Extract" leaves flagged samples out.
+    bool m_bExcludeOutliers = false;
     std::int32_t m_nDisplay = 0;
     std::string m_strCorrelation;
     std::string m_strStatistics;
@@ -47,6 +49,7 @@ public:
 
 private:
     QCheckBox* m_pMirrorY = nullptr;
+    QCheckBox* m_pExcludeOutliers = nullptr;
     QComboBox* m_pDisplay = nullptr;
     QLineEdit* m_pCorrelation = nullptr;
     QLineEdit* m_pStatistics = nullptr;

@@ -151,6 +151,33 @@ TEST(A1Extraction, StopBeforeStartOrEqualTimesGiveNoTimeBase) {
     EXPECT_TRUE(capture.HasPrefix("ERROR: The stop time of the recording (200 s) lies before"));
 }
 
+// The recorded time holds every image that the numbers span: lines that the
+// corrector never wrote (images 3 and 4 missing) must not stretch the period,
+// while contiguous numbers, wherever they start, keep the division by the
+// lines.
+TEST(A1Extraction, TheTimeBaseCountsTheImagesTheNumbersSpan) {
+    const struct {
+        std::vector<std::int32_t> images;
+        double period;
+        bool noted;
+    } kCases[] = {
+        {{1, 2, 3, 4, 5}, 20.0, false},
+        {{1, 2, 5, 6}, 100.0 / 6.0, true},
+        {{7, 8, 9}, 100.0 / 3.0, false},
+    };
+    for (const auto& c : kCases) {
+        LogCapture capture;
+        std::vector<std::string> texts;
+        for (std::int32_t image : c.images)
+            texts.push_back("#" + std::to_string(image) +
+                            ": C1: 1nm / 0deg, A1: 1nm / 0deg 1 cnts");
+        CA1TimeSeries series = C1A1Series(&capture.log, texts);
+        series.ExtractC1A1(1, 0.0);
+        EXPECT_DOUBLE_EQ(series.m_dPeriod, c.period) << c.images.size();
+        EXPECT_EQ(capture.HasPrefix("- image numbers span"), c.noted) << c.images.size();
+    }
+}
+
 TEST(A1Extraction, C1A1MessagesAndSamplesFollowTheLoggedAngle) {
     LogCapture capture;
     CA1TimeSeries series = C1A1Series(&capture.log,

@@ -129,34 +129,43 @@ TEST(CharFunction, MeansVariancesInterceptAndResetOfLaterStages) {
     }
 }
 
-TEST(CharFunction, PairsAcrossAGapAreSkipped) {
-    // image 6 is missing: blocks 1..5 and 7..12. Position pairs across the gap
-    // are one image too far apart; distances 6 to 9 have no pairs at all.
+TEST(CharFunction, PairsAcrossAGapFollowTheRule) {
+    // image 6 is missing: blocks 1..5 and 7..12. By image numbers every pair
+    // k images apart counts, distances 1 to 9 (kmax = 10); by position, pairs
+    // across the gap are one image too far apart and distances 6 to 9 have no
+    // pairs at all. Either way x differs by exactly k, and y changes its
+    // parity at odd distances only.
     std::vector<std::int32_t> images = Range(1, 5);
     for (std::int32_t n : Range(7, 12))
         images.push_back(n);
-    CA1TimeSeries series = MakeSeries(
-        images, [](std::int32_t n) { return static_cast<double>(n); },
-        [](std::int32_t n) { return n % 2 ? 1.0 : 0.0; });
-    series.EvaluateCharFunction(1);
+    const struct {
+        GapPairRule rule;
+        std::size_t records;
+    } kCases[] = {{GapPairRule::ImageNumbers, 9u}, {GapPairRule::Adjacent, 5u}};
+    for (const auto& c : kCases) {
+        CA1TimeSeries series = MakeSeries(
+            images, [](std::int32_t n) { return static_cast<double>(n); },
+            [](std::int32_t n) { return n % 2 ? 1.0 : 0.0; });
+        series.EvaluateCharFunction(1, {}, nullptr, c.rule);
 
-    ASSERT_EQ(series.m_nCFuncState, 1);
-    ASSERT_EQ(series.m_CFuncData.size(), 5u);
-    // y: odd distances change the parity (1), even ones not (0); the line
-    // through (1, 1), (2, 0), (3, 1) is flat at 2/3
-    for (std::size_t i = 0; i < 5; ++i) {
-        const A1SAMPLE& record = series.m_CFuncData[i];
-        const double k = static_cast<double>(i + 1);
-        EXPECT_EQ(record.nImage, static_cast<std::int32_t>(i + 1));
-        EXPECT_NEAR(record.dX, k * k + 10.0 / 3.0,
-                    1e-12); // a pair across the gap would give (k + 1)^2
-        EXPECT_NEAR(record.dY, (i % 2 == 0 ? 1.0 : 0.0) - 2.0 / 3.0, 1e-15);
-        EXPECT_EQ(record.dErrX, 0.0);
+        ASSERT_EQ(series.m_nCFuncState, 1);
+        EXPECT_EQ(series.m_eGapPairs, c.rule);
+        ASSERT_EQ(series.m_CFuncData.size(), c.records);
+        // the line through (1, 1), (2, 0), (3, 1) is flat at 2/3
+        for (std::size_t i = 0; i < c.records; ++i) {
+            const A1SAMPLE& record = series.m_CFuncData[i];
+            const double k = static_cast<double>(i + 1);
+            EXPECT_EQ(record.nImage, static_cast<std::int32_t>(i + 1));
+            EXPECT_NEAR(record.dX, k * k + 10.0 / 3.0,
+                        1e-12); // a pair k positions but k + 1 images apart would give (k + 1)^2
+            EXPECT_NEAR(record.dY, (i % 2 == 0 ? 1.0 : 0.0) - 2.0 / 3.0, 1e-15);
+            EXPECT_EQ(record.dErrX, 0.0);
+        }
+        EXPECT_DOUBLE_EQ(series.m_dMeasErrorY, std::sqrt(2.0 / 3.0));
+        EXPECT_EQ(series.m_dMeasErrorX, 0.0);
+        // the intercepts add up to 2/3 - 10/3 < 0: no measurable noise
+        EXPECT_EQ(series.m_dMeasError, 0.0);
     }
-    EXPECT_DOUBLE_EQ(series.m_dMeasErrorY, std::sqrt(2.0 / 3.0));
-    EXPECT_EQ(series.m_dMeasErrorX, 0.0);
-    // the intercepts add up to 2/3 - 10/3 < 0: no measurable noise
-    EXPECT_EQ(series.m_dMeasError, 0.0);
 }
 
 TEST(CharFunction, TotalErrorIsTheRootOfTheSummedIntercepts) {
@@ -183,7 +192,8 @@ TEST(CharFunction, TooManyGapsKeepTheEarlierEvaluation) {
     series.m_CFuncData.push_back(A1SAMPLE{1, 2.0, 3.0, 0.0, 0.0});
     series.m_nCFuncState = 1;
     series.m_nModelState = 1;
-    series.EvaluateCharFunction(1);
+    // by position no two samples are one image apart
+    series.EvaluateCharFunction(1, {}, nullptr, GapPairRule::Adjacent);
     ASSERT_EQ(log.Lines().size(), 3u);
     EXPECT_EQ(log.Lines()[2].rfind("ERROR: ", 0), 0u);
     EXPECT_EQ(series.m_nCFuncState, 1);

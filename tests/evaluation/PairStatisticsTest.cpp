@@ -14,13 +14,19 @@
 namespace {
 
 // The plain evaluation, slow and obvious: for each distance, the pairs
-// exactly k image numbers apart, their mean, then the squared deviations.
-std::vector<A1SAMPLE> TwoPassReference(const std::vector<A1SAMPLE>& s, std::int32_t kEnd) {
+// exactly k image numbers apart (by position, or every pair of the series),
+// their mean, then the squared deviations.
+std::vector<A1SAMPLE> TwoPassReference(const std::vector<A1SAMPLE>& s, std::int32_t kEnd,
+                                       GapPairRule rule = GapPairRule::Adjacent) {
     std::vector<A1SAMPLE> records;
     for (std::int32_t k = 1; k < kEnd; ++k) {
         std::vector<double> qx, qy;
-        for (std::size_t i = 0, j = static_cast<std::size_t>(k); j < s.size(); ++i, ++j)
-            if (static_cast<std::int64_t>(s[j].nImage) - s[i].nImage == k) {
+        for (std::size_t i = 0; i < s.size(); ++i)
+            for (std::size_t j = i + 1; j < s.size(); ++j) {
+                if (rule == GapPairRule::Adjacent && j != i + static_cast<std::size_t>(k))
+                    continue;
+                if (static_cast<std::int64_t>(s[j].nImage) - s[i].nImage != k)
+                    continue;
                 qx.push_back((s[j].dX - s[i].dX) * (s[j].dX - s[i].dX));
                 qy.push_back((s[j].dY - s[i].dY) * (s[j].dY - s[i].dY));
             }
@@ -44,7 +50,7 @@ std::vector<A1SAMPLE> TwoPassReference(const std::vector<A1SAMPLE>& s, std::int3
     return records;
 }
 
-enum class Numbering { Contiguous, Gaps, Duplicates, BackwardSteps, RegularSteps };
+enum class Numbering { Contiguous, Gaps, Duplicates, BackwardSteps, RegularSteps, Sparse };
 
 // A random walk around 1e3 nm with 1e-2 nm steps, a strong linear drift and
 // noise, numbered as asked. Regular steps sit at every 1/32 of the series,
@@ -75,6 +81,9 @@ std::vector<A1SAMPLE> Walk(std::size_t count, Numbering numbering, unsigned seed
             next = u < 0.05 ? 0 : 1;
         if (numbering == Numbering::BackwardSteps)
             next = u < 0.02 ? -3 : 1;
+        // more than ten image numbers per sample: no grid
+        if (numbering == Numbering::Sparse)
+            next = u < 0.5 ? 1 : 25;
         image += next;
     }
     return samples;
@@ -115,23 +124,75 @@ protected:
 TEST_P(PairStatisticsKernel, AgreesWithThePlainTwoPassEvaluation) {
     ASSERT_EQ(ChosenCharKernel(), GetParam());
     // 101 samples are just above the minimum for a diversity of 10; 5000
-    // samples with 500 distances run on two threads
+    // samples with 500 distances run on two threads. Repeated or backward
+    // numbers pair by position under either rule.
     for (std::size_t count : {101u, 1000u, 5000u}) {
-        for (Numbering numbering : {Numbering::Contiguous, Numbering::Gaps, Numbering::Duplicates,
-                                    Numbering::BackwardSteps, Numbering::RegularSteps}) {
+        for (Numbering numbering :
+             {Numbering::Contiguous, Numbering::Gaps, Numbering::Duplicates,
+              Numbering::BackwardSteps, Numbering::RegularSteps, Numbering::Sparse}) {
             const std::vector<A1SAMPLE> samples =
                 Walk(count, numbering, static_cast<unsigned>(count) + 7);
             const auto kEnd = static_cast<std::int32_t>((count - 1) / 10);
-            ExpectAgreement(ComputePairStatistics(samples, kEnd, {}),
-                            TwoPassReference(samples, kEnd),
-                            std::to_string(count) + " samples, numbering " +
-                                std::to_string(static_cast<int>(numbering)));
+            const bool ordered =
+                numbering != Numbering::Duplicates && numbering != Numbering::BackwardSteps;
+            for (GapPairRule rule : {GapPairRule::ImageNumbers, GapPairRule::Adjacent})
+                ExpectAgreement(
+                    ComputePairStatistics(samples, kEnd, {}, nullptr, rule),
+                    TwoPassReference(samples, kEnd, ordered ? rule : GapPairRule::Adjacent),
+                    std::to_string(count) + " samples, numbering " +
+                        std::to_string(static_cast<int>(numbering)) + ", rule " +
+                        std::to_string(static_cast<int>(rule)));
         }
+    }
+}
+
+// A mask of ones weighs every pair by exactly 1: the masked loop gives the
+// unmasked loop's bits, so a grid with holes differs from a contiguous
+// series only by the pairs it leaves out.
+TEST_P(PairStatisticsKernel, AMaskOfOnesKeepsTheBits) {
+    const std::vector<A1SAMPLE> samples = Walk(3001, Numbering::Contiguous, 11);
+    std::vector<double> x, y;
+    for (const A1SAMPLE& s : samples) {
+        x.push_back(s.dX);
+        y.push_back(s.dY);
+    }
+    const std::vector<double> ones(x.size(), 1.0);
+    const std::vector<double> shiftX(300, 0.02), shiftY(300, 0.01);
+    std::vector<SHIFTEDSUMS> plain(300), masked(300);
+    PAIRSUMSJOB job{x.data(), y.data(),      x.size(),      0,           x.size(), 1,
+                    300,      shiftX.data(), shiftY.data(), plain.data()};
+    CharKernelFunction(GetParam())(job);
+    job.pSums = masked.data();
+    job.pMask = ones.data();
+    CharKernelFunction(GetParam())(job);
+    for (std::size_t k = 1; k < 300; ++k) {
+        EXPECT_EQ(plain[k].dSumX, masked[k].dSumX) << k;
+        EXPECT_EQ(plain[k].dSumSqX, masked[k].dSumSqX) << k;
+        EXPECT_EQ(plain[k].dSumY, masked[k].dSumY) << k;
+        EXPECT_EQ(plain[k].dSumSqY, masked[k].dSumSqY) << k;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(EachKernel, PairStatisticsKernel, ::testing::ValuesIn(kEveryCharKernel),
                          KernelTestName);
+
+// Missing images cost their own pairs only: with every tenth image gone,
+// the pairs of distance k stay near 0.81 (N - k) instead of dying out like
+// 0.9^k, and the function reaches the last distance.
+TEST(PairStatistics, PairsBridgeMissingImages) {
+    std::vector<A1SAMPLE> samples;
+    for (std::int32_t image = 1; image <= 2000; ++image)
+        if (image % 10 != 0)
+            samples.push_back(A1SAMPLE{image, 0.01 * image, 0.0, 0, 0});
+    const std::vector<A1SAMPLE> grid = ComputePairStatistics(samples, 180, {});
+    const std::vector<A1SAMPLE> adjacent =
+        ComputePairStatistics(samples, 180, {}, nullptr, GapPairRule::Adjacent);
+    ASSERT_EQ(grid.size(), 179u);
+    EXPECT_EQ(grid.back().nImage, 179);
+    // a straight line: every pair of distance k differs by 0.01 k
+    EXPECT_NEAR(grid.back().dX, 0.01 * 0.01 * 179 * 179, 1e-12);
+    EXPECT_LT(adjacent.size(), 10u);
+}
 
 TEST(PairStatistics, ProgressRisesToTheWholeOnTheCallingThread) {
     const std::vector<A1SAMPLE> samples = Walk(5000, Numbering::Gaps, 3);

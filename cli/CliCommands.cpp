@@ -87,6 +87,14 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
     std::fputs(text.c_str(), out);
 }
 
+// The confidence block after the report: the intervals, or why none were
+// computed when they were asked for.
+std::string ConfidenceAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
+    if (!series.HasCharFunction() || (!confidence.bValid && confidence.strNotComputed.empty()))
+        return {};
+    return BuildConfidenceBlock(series, confidence);
+}
+
 // Writes the report, the tables and the binary files of one series; a file
 // whose data do not exist is left out with a note in the log. False when a
 // file that should exist could not be written.
@@ -94,8 +102,14 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                         const std::string& outStem, const EVALUATEOPTIONS& options,
                         const CONFIDENCERESULT& confidence) {
     const bool bCFunc = series.HasCharFunction();
-    const bool bModel = series.HasModel();
-    if (!bCFunc)
+    // The model and probability curves run over time spans in seconds,
+    // which a recording without a time base does not have.
+    const bool bModel = series.HasModel() && series.HasTimeBase();
+    if (series.HasModel() && !series.HasTimeBase())
+        series.LogMessage(SeriesLabel(path, number) +
+                          " has no time base (its stop time is not after its start time): its "
+                          "model and probability files are not written.");
+    else if (!bCFunc)
         series.LogMessage(SeriesLabel(path, number) +
                           " has no characteristic function: its report, characteristic "
                           "function, model and probability files are not written.");
@@ -108,8 +122,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     bool ok = true;
     if (bCFunc)
         ok = SaveStabilityReport(series, seriesStem + "-report.txt",
-                                 confidence.bValid ? BuildConfidenceBlock(series, confidence)
-                                                   : std::string());
+                                 ConfidenceAppendix(series, confidence));
     if (confidence.bValid)
         ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
@@ -141,7 +154,9 @@ CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string
     if (!series.HasModel()) {
         series.LogMessage(SeriesLabel(path, number) +
                           " has no fitted model: no confidence intervals are computed.");
-        return {};
+        CONFIDENCERESULT refused;
+        refused.strNotComputed = "the series has no fitted model";
+        return refused;
     }
     CONFIDENCESETTINGS settings;
     settings.nReplicates = options.nConfidenceReplicates;
@@ -262,9 +277,8 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
                 log.WriteLine("ERROR: " + SeriesLabel(path, number) +
                               " could not be evaluated: it has no characteristic function.");
             const CONFIDENCERESULT confidence = SeriesConfidence(series, path, number, options);
-            std::string report = BuildStabilityReport(series);
-            if (confidence.bValid)
-                report += BuildConfidenceBlock(series, confidence);
+            const std::string report =
+                BuildStabilityReport(series) + ConfidenceAppendix(series, confidence);
             PrintReport(out, path, number, report);
             if (!outStem.empty() &&
                 !WriteSeriesOutputs(series, path, number, outStem, options, confidence))

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace {
@@ -30,6 +31,22 @@ constexpr EXTRACTIONKIND kORVEXKind{kImportTypeORVEX,
 bool IsFiniteSample(const A1SAMPLE& sample) {
     return std::isfinite(sample.dX) && std::isfinite(sample.dY) && std::isfinite(sample.dErrX) &&
            std::isfinite(sample.dErrY);
+}
+
+// The characteristic function holds squared differences of the values, and
+// the binary files hold 32-bit floats: an astigmatism whose doubled value
+// squared passes the largest float cannot be exported. Such a value is no
+// measurement of a corrector either, so the line that holds it is named.
+void WarnBeyondExportRange(const CA1TimeSeries& series, std::size_t nDataLine,
+                           const A1SAMPLE& sample) {
+    const double limit = 0.5 * std::sqrt(static_cast<double>(std::numeric_limits<float>::max()));
+    const double magnitude = std::hypot(sample.dX, sample.dY);
+    if (magnitude <= limit)
+        return;
+    series.LogMessage(FormatC("Warning: Data line %zu of the recording (image %d) holds an "
+                              "astigmatism of %G nm; its square does not fit the 32-bit floats "
+                              "of the binary files, which are then not written.",
+                              nDataLine, static_cast<int>(sample.nImage), magnitude));
 }
 
 std::string_view TextBeforeBlank(std::string_view text) {
@@ -219,8 +236,10 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         sample.dX = amplitude * std::cos(angle);
         // The mirror acts on the rotated value.
         sample.dY = nMirrorY * (amplitude * std::sin(angle));
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
+            WarnBeyondExportRange(*this, i - first + 1, sample);
             m_Samples.push_back(sample);
+        }
     }
 
     FinishExtraction(*this, nMirrorY, dRotDeg);
@@ -267,8 +286,10 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         // Errors are magnitudes: the mirror leaves them as they are.
         sample.dErrX = values.ex;
         sample.dErrY = values.ey;
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
+            WarnBeyondExportRange(*this, i, sample);
             m_Samples.push_back(sample);
+        }
     }
 
     FinishExtraction(*this, nMirrorY, dRotDeg);

@@ -79,12 +79,20 @@ bool BuildProcess(const CA1TimeSeries& series, REPLICATEPROCESS& process, std::s
     // Each image of the span is simulated and the recorded ones are kept,
     // which needs ascending numbers; a span beyond the simulator's limit is
     // no recording but broken numbers.
-    const bool bAscending = std::adjacent_find(samples.begin(), samples.end(),
-                                               [](const A1SAMPLE& a, const A1SAMPLE& b) {
-                                                   return a.nImage >= b.nImage;
-                                               }) == samples.end();
-    if (!bAscending || span > kMaxSimulatedImages) {
-        problem = "the image numbers do not form one ascending recording";
+    const auto disorder = std::adjacent_find(
+        samples.begin(), samples.end(),
+        [](const A1SAMPLE& a, const A1SAMPLE& b) { return a.nImage >= b.nImage; });
+    if (disorder != samples.end()) {
+        problem = FormatC("image number %d follows image number %d (the numbers are repeated "
+                          "or out of order)",
+                          static_cast<int>(std::next(disorder)->nImage),
+                          static_cast<int>(disorder->nImage));
+        return false;
+    }
+    if (span > kMaxSimulatedImages) {
+        problem = FormatC("the image numbers span %lld images, more than the %d a replicate "
+                          "can simulate",
+                          static_cast<long long>(span), static_cast<int>(kMaxSimulatedImages));
         return false;
     }
     SIMULATIONSETTINGS& settings = process.settings;
@@ -229,18 +237,20 @@ CONFIDENCERESULT EvaluateConfidence(const CA1TimeSeries& series,
     CONFIDENCERESULT result;
     result.nSeed = settings.nSeed;
     if (!series.HasModel() || series.m_Samples.empty()) {
+        result.strNotComputed = "the series has no fitted model";
         series.LogMessage("ERROR: Confidence intervals need an evaluated characteristic function "
                           "and a fitted model.");
         return result;
     }
     if (settings.nReplicates < 1) {
+        result.strNotComputed = "no replicates were asked for";
         series.LogMessage("ERROR: Confidence intervals need at least one replicate.");
         return result;
     }
     REPLICATEPROCESS process;
-    std::string problem;
-    if (!BuildProcess(series, process, problem)) {
-        series.LogMessage("ERROR: Confidence intervals cannot be computed: " + problem + ".");
+    if (!BuildProcess(series, process, result.strNotComputed)) {
+        series.LogMessage(
+            "ERROR: Confidence intervals cannot be computed: " + result.strNotComputed + ".");
         return result;
     }
     const std::uint32_t threads = ThreadCount(settings);

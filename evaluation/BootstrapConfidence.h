@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CA1TimeSeries;
@@ -59,6 +60,9 @@ struct CONFIDENCERESULT {
     std::int32_t nReplicates = 0;
     std::int32_t nFailed = 0;
     std::uint32_t nSeed = 0;
+    // Why nothing was resampled, as words that complete "no intervals were
+    // computed: "; empty while bValid.
+    std::string strNotComputed;
     std::array<CONFIDENCEINTERVAL, kConfidenceQuantities> intervals{};
     std::vector<CONFIDENCEREPLICATE> replicates; // in replicate order
 };

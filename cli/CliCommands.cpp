@@ -11,7 +11,9 @@
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
 #include "report/ConfidenceTable.h"
+#include "report/ExportCurves.h"
 #include "report/StabilityReport.h"
+#include "report/WholeIntervalExport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -87,12 +89,14 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
     std::fputs(text.c_str(), out);
 }
 
-// The confidence block after the report: the intervals, or why none were
-// computed when they were asked for.
-std::string ConfidenceAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
-    if (!series.HasCharFunction() || (!confidence.bValid && confidence.strNotComputed.empty()))
-        return {};
-    return BuildConfidenceBlock(series, confidence);
+// The blocks that follow the report: the whole-interval lifetimes of a
+// model, then the confidence intervals, or why none were computed when they
+// were asked for.
+std::string ReportAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
+    std::string appendix = BuildWholeIntervalBlock(series);
+    if (series.HasCharFunction() && (confidence.bValid || !confidence.strNotComputed.empty()))
+        appendix += BuildConfidenceBlock(series, confidence);
+    return appendix;
 }
 
 // Writes the report, the tables and the binary files of one series; a file
@@ -122,7 +126,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     bool ok = true;
     if (bCFunc)
         ok = SaveStabilityReport(series, seriesStem + "-report.txt",
-                                 ConfidenceAppendix(series, confidence));
+                                 ReportAppendix(series, confidence));
     if (confidence.bValid)
         ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
@@ -133,6 +137,17 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
             continue;
         const std::string target = seriesStem + "-" + output.pszKind + "." + output.pszExtension;
         ok = output.write(series, target) && ok;
+    }
+    if (bModel) {
+        // A model the simulation does not cover has no curve to write: a
+        // note, not a failure.
+        const WHOLEINTERVALCURVE inside = SeriesWholeIntervalCurve(series);
+        if (inside.bValid)
+            ok = ExportWholeIntervalTable(series, seriesStem + "-inside.txt") && ok;
+        else
+            series.LogMessage(
+                SeriesLabel(path, number) +
+                ": its whole-interval probability file is not written: " + inside.strProblem + ".");
     }
     const QSize size = options.nDiagramWidth > 0 && options.nDiagramHeight > 0
                            ? QSize(options.nDiagramWidth, options.nDiagramHeight)
@@ -277,9 +292,8 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
                 log.WriteLine("ERROR: " + SeriesLabel(path, number) +
                               " could not be evaluated: it has no characteristic function.");
             const CONFIDENCERESULT confidence = SeriesConfidence(series, path, number, options);
-            const std::string report =
-                BuildStabilityReport(series) + ConfidenceAppendix(series, confidence);
-            PrintReport(out, path, number, report);
+            PrintReport(out, path, number,
+                        BuildStabilityReport(series) + ReportAppendix(series, confidence));
             if (!outStem.empty() &&
                 !WriteSeriesOutputs(series, path, number, outStem, options, confidence))
                 status = kExitFailure;

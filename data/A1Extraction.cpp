@@ -33,20 +33,23 @@ bool IsFiniteSample(const A1SAMPLE& sample) {
            std::isfinite(sample.dErrY);
 }
 
-// The characteristic function holds squared differences of the values, and
-// the binary files hold 32-bit floats: an astigmatism whose doubled value
-// squared passes the largest float cannot be exported. Such a value is no
-// measurement of a corrector either, so the line that holds it is named.
-void WarnBeyondExportRange(const CA1TimeSeries& series, std::size_t nDataLine,
-                           const A1SAMPLE& sample) {
-    const double limit = 0.5 * std::sqrt(static_cast<double>(std::numeric_limits<float>::max()));
-    const double magnitude = std::hypot(sample.dX, sample.dY);
-    if (magnitude <= limit)
+// Names the first kNamedLargeLines lines whose values are beyond any
+// measurement, and counts the rest for one closing record: a corrupt log
+// must not drown the message pane.
+constexpr int kNamedLargeLines = 3;
+// How much of a named line the warning quotes.
+constexpr std::size_t kQuotedLineLength = 100;
+
+void CheckPlausible(CA1TimeSeries& series, const A1SAMPLE& sample, std::string_view line,
+                    int& nLarge) {
+    if (std::fabs(sample.dX) <= kLargestPlausibleA22Nm &&
+        std::fabs(sample.dY) <= kLargestPlausibleA22Nm)
         return;
-    series.LogMessage(FormatC("Warning: Data line %zu of the recording (image %d) holds an "
-                              "astigmatism of %G nm; its square does not fit the 32-bit floats "
-                              "of the binary files, which are then not written.",
-                              nDataLine, static_cast<int>(sample.nImage), magnitude));
+    if (++nLarge <= kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: The astigmatism value of image #%d is too large to be "
+                                  "a measurement (above %.0G nm), in the line: ",
+                                  sample.nImage, kLargestPlausibleA22Nm) +
+                          std::string(line.substr(0, kQuotedLineLength)));
 }
 
 std::string_view TextBeforeBlank(std::string_view text) {
@@ -178,7 +181,11 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     return true;
 }
 
-void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg) {
+void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg, int nLarge) {
+    if (nLarge > kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: %d lines in all hold astigmatism values too large to "
+                                  "be measurements.",
+                                  nLarge));
     series.m_nMirrorY = nMirrorY;
     series.m_dRotationDeg = dRotDeg;
     series.LogMessage(FormatC("- extracted number of astigmatism values: %d",
@@ -198,6 +205,7 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
     // The kept lines are: start marker, start time stamp, the data texts.
     const std::size_t first = 2;
     const std::size_t last = std::min<std::size_t>(first + m_nDataLines, m_LogLines.size());
+    int nLarge = 0;
     for (std::size_t i = first; i < last; ++i) {
         const std::string_view text = m_LogLines[i];
         if (text.empty())
@@ -237,12 +245,12 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         // The mirror acts on the rotated value.
         sample.dY = nMirrorY * (amplitude * std::sin(angle));
         if (IsFiniteSample(sample)) {
-            WarnBeyondExportRange(*this, i - first + 1, sample);
+            CheckPlausible(*this, sample, text, nLarge);
             m_Samples.push_back(sample);
         }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
@@ -261,6 +269,7 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
     }
 
     ORVEXVALUES values;
+    int nLarge = 0;
     // The kept lines are: the header, then the data lines.
     const std::size_t last =
         std::min<std::size_t>(std::size_t{1} + m_nDataLines, m_LogLines.size());
@@ -287,12 +296,12 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         sample.dErrX = values.ex;
         sample.dErrY = values.ey;
         if (IsFiniteSample(sample)) {
-            WarnBeyondExportRange(*this, i, sample);
+            CheckPlausible(*this, sample, m_LogLines[i], nLarge);
             m_Samples.push_back(sample);
         }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {

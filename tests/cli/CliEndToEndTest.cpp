@@ -471,7 +471,7 @@ TEST(CliEndToEnd, WrittenFilesHoldOnlyNumbersAndWords) {
          {},
          1,
          {"cfunc.dat"},
-         {"Warning: Data line 50 of the recording (image 50) holds an astigmatism of 1E+20 nm",
+         {"Warning: The astigmatism value of image #50 is too large to be a measurement",
           "does not fit the 32-bit floats of file ["}},
         {"repeated image", repeated, {"--confidence", "20"}, 0, {"confidence.txt"}, {}},
     };
@@ -522,4 +522,16 @@ TEST(CliEndToEnd, LongStemsAndAClosedStdoutKeepTheFiles) {
     EXPECT_TRUE(
         Contains(piped.strErr, "ERROR: Failed to write the reports to the standard output."));
     EXPECT_EQ(FilesIn(dir.File("out")), 14u);
+}
+
+// A resolution so small that its tolerance underflows to 0 gives no
+// lifetime: the report says so for every lifetime instead of "0.0 s".
+TEST(CliEndToEnd, LifetimeInErrorSaysSoInTheReport) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    WriteFileBytes(log, GeneratedC1A1Log(0, 400, 200));
+    const CLIRUN run = RunCli(dir, {"evaluate", "--seed", "1", "--resolution", "1e-200", log});
+    EXPECT_TRUE(Contains(run.strOut, "Estimated lifetime: error during evaluation")) << run.strOut;
+    EXPECT_TRUE(Contains(run.strOut, "astigmatism tolerance: error during evaluation"));
+    EXPECT_FALSE(Contains(run.strOut, " 0.0 s")) << run.strOut;
 }

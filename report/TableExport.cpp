@@ -166,7 +166,7 @@ const TABLEDEF kInsideTable = {
      "] for writing whole-interval probability table.",
      "Successfully saved whole-interval probability table to file [",
      "ERROR: Failed to save whole-interval probability table to file [",
-     "ERROR: Aborted saving whole-interval probability table. Data is not ready.", true},
+     "ERROR: Aborted saving whole-interval probability table. Data is not ready.", true, true},
     "# Tessaric - Exported whole-interval probability table",
     InsideHead,
     InsideRows,

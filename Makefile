@@ -71,8 +71,9 @@ sanitize: deps
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The harnesses run the portable kernel that processors other than x86-64
-# get, so that CI builds and exercises that path too; the x86-64 kernels run
-# under the sanitizers in `make sanitize`.
+# get, so that CI builds and exercises that path too; the checked chain
+# links a second core with the x86-64 kernels, which also run under the
+# sanitizers in `make sanitize`.
 fuzz: deps
 	$(call configure_once,$(FUZZ_DIR),-DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++ -DTESSARIC_FUZZ=ON -DTESSARIC_PORTABLE_KERNELS=ON \

@@ -91,10 +91,11 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
 }
 
 // The blocks that follow the report: the whole-interval lifetimes of a
-// model, then the confidence intervals when they were computed.
+// model, then the confidence intervals, or why none were computed when they
+// were asked for.
 std::string ReportAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
     std::string appendix = BuildWholeIntervalBlock(series);
-    if (confidence.bValid)
+    if (series.HasCharFunction() && (confidence.bValid || !confidence.strNotComputed.empty()))
         appendix += BuildConfidenceBlock(series, confidence);
     return appendix;
 }
@@ -106,8 +107,14 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                         const std::string& outStem, const EVALUATEOPTIONS& options,
                         const CONFIDENCERESULT& confidence) {
     const bool bCFunc = series.HasCharFunction();
-    const bool bModel = series.HasModel();
-    if (!bCFunc)
+    // The model and probability curves run over time spans in seconds,
+    // which a recording without a time base does not have.
+    const bool bModel = series.HasModel() && series.HasTimeBase();
+    if (series.HasModel() && !series.HasTimeBase())
+        series.LogMessage(SeriesLabel(path, number) +
+                          " has no time base (its stop time is not after its start time): its "
+                          "model and probability files are not written.");
+    else if (!bCFunc)
         series.LogMessage(SeriesLabel(path, number) +
                           " has no characteristic function: its report, characteristic "
                           "function, model and probability files are not written.");
@@ -163,7 +170,9 @@ CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string
     if (!series.HasModel()) {
         series.LogMessage(SeriesLabel(path, number) +
                           " has no fitted model: no confidence intervals are computed.");
-        return {};
+        CONFIDENCERESULT refused;
+        refused.strNotComputed = "the series has no fitted model";
+        return refused;
     }
     CONFIDENCESETTINGS settings;
     settings.nReplicates = options.nConfidenceReplicates;

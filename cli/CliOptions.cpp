@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "data/RotationLimit.h"
 #include "evaluation/BootstrapConfidence.h"
 #include "infra/CNumber.h"
 
@@ -113,7 +114,13 @@ const OPTIONDEF kEvaluateOptions[] = {
          return std::string();
      }},
     {"--rotation", true,
-     [](CLIOPTIONS& o, const std::string& v) { return NeedNumber(o.evaluate.dRotationDeg, v); }},
+     [](CLIOPTIONS& o, const std::string& v) {
+         double rotation = 0.0;
+         if (!ReadDouble(v, rotation) || !IsAcceptedRotation(rotation))
+             return FormatC("must be a number from %g to %g", -kMaxRotationDeg, kMaxRotationDeg);
+         o.evaluate.dRotationDeg = rotation;
+         return std::string();
+     }},
     {"--mirror-y", false,
      [](CLIOPTIONS& o, const std::string&) {
          o.evaluate.bMirrorY = true;
@@ -361,6 +368,10 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
         if (options.evaluate.nConfidenceReplicates > 0 && !options.evaluate.bFit)
             return Failure("option '--confidence' needs the model fit; it cannot be combined "
                            "with '--no-fit'");
+        // The diagrams are only drawn for --out; a size without it would be
+        // dropped without a word.
+        if (options.evaluate.nDiagramWidth > 0 && options.evaluate.strOutDir.empty())
+            return Failure("option '--size' needs '--out': only the diagram files have a size");
         options.evaluate.files = std::move(positional);
     } else {
         if (positional.size() != 1)
@@ -375,6 +386,13 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
             return Failure(FormatC("options '--images' and '--period' give a recording longer "
                                    "than %.0f s",
                                    kMaxSimulatedSeconds));
+        if (!IsCarriedPeriod(settings))
+            return Failure(FormatC("options '--images' and '--period' give a log whose "
+                                   "whole-second time stamps read back as a period of %g s, not "
+                                   "%g s; every period from %g s on works for %d images",
+                                   SimulatedReadBackPeriod(settings), settings.dPeriod,
+                                   ShortestCarriedPeriod(settings.nImages),
+                                   static_cast<int>(settings.nImages)));
         if (!(CorrelatedSpread(settings) <= kMaxSimulatedNm))
             return Failure(FormatC("options '--da', '--tc' and '--period' give a correlated "
                                    "part that spreads beyond %.0f nm",
@@ -399,7 +417,8 @@ evaluate: reads each log, evaluates every series in it and prints its
 Astigmatism Stability Report.
   --format auto|c1a1|orvex  log format (auto: ORVEXStab when the file holds an
                             ORVEXStab header line, C1A1 otherwise)
-  --rotation DEG            rotate the x-y plane on extraction (default 0)
+  --rotation DEG            rotate the x-y plane on extraction, -360 to 360
+                            (default 0)
   --mirror-y                mirror the y axis on extraction
   --min-diversity M         minimum diversity of the characteristic function,
                             5 to 50000 (default 10)
@@ -416,8 +435,8 @@ Astigmatism Stability Report.
                             one of report, time, cfunc, model, prob, and for
                             the diagrams a22-time, a22-plane, cfunc, model,
                             prob
-  --size WxH                pixel size of the diagrams (default 583x339, the
-                            diagram window's)
+  --size WxH                pixel size of the diagrams of --out (default
+                            583x339, the diagram window's)
   --gap-pairs images|adjacent
                             pairs across missing images: every pair of
                             images k apart (default), or only neighbours in

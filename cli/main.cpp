@@ -4,11 +4,13 @@
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "infra/CLogFile.h"
+#include "infra/InterruptCleanup.h"
 #include "infra/Version.h"
 
 #include <QGuiApplication>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -62,6 +64,11 @@ int RunEvaluateWithQt(const CLIOPTIONS& options, CLogFile& log, char* programPat
 } // namespace
 
 int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    // A reader that closes the pipe early (| head) must not end the program
+    // before its files are written; the failed write to stdout is reported
+    // and gives the exit status.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const CLIPARSE parse = ParseCommandLine(arguments);
     if (!parse.bOk) {

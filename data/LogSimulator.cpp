@@ -122,7 +122,12 @@ bool WriteORVEXLog(CTextFileWriter& file, const SIMULATIONSETTINGS& settings,
     ok = ok && file.WriteLine("img a22x err(a22x) a22y err(a22y) filetime");
     const std::vector<std::array<double, 2>> values = SimulateAstigmatism(settings, random);
     for (std::size_t n = 0; n < values.size() && ok; ++n) {
-        const long long filetime = kSessionStart + std::llround(n * settings.dPeriod);
+        // The reader divides the span of the file times by the number of
+        // images, as if each stamp ended its image's period; spreading the
+        // stamps over N periods makes it read back the period simulated.
+        const double stretch = static_cast<double>(settings.nImages) / (settings.nImages - 1);
+        const long long filetime =
+            kSessionStart + std::llround(static_cast<double>(n) * settings.dPeriod * stretch);
         ok = file.WriteLine(FormatC("%d %.5f %.5f %.5f %.5f %lld", static_cast<int>(n + 1),
                                     values[n][0], settings.dNoise, values[n][1], settings.dNoise,
                                     filetime));
@@ -137,9 +142,13 @@ bool IsFiniteAtLeast(double value, double minimum) {
 } // namespace
 
 double CorrelatedSpread(const SIMULATIONSETTINGS& settings) {
+    // Without a correlated part nothing spreads, whatever the correlation
+    // time in images.
+    if (settings.dDa == 0.0)
+        return 0.0;
     const double tcSteps = settings.dTc / settings.dPeriod;
     // A correlation time of more images than a double holds would give "inf"
-    // (and with Da = 0 "nan") values.
+    // values.
     if (!std::isfinite(tcSteps))
         return std::numeric_limits<double>::infinity();
     // k Da^2 exp(-k/tc) peaks at k = tc with Da^2 tc / e.
@@ -164,6 +173,23 @@ double CSimulationRandom::Gauss() {
     return radius * std::cos(phase);
 }
 
+double SimulatedReadBackPeriod(const SIMULATIONSETTINGS& settings) {
+    return static_cast<double>(std::llround(settings.nImages * settings.dPeriod)) /
+           settings.nImages;
+}
+
+bool IsCarriedPeriod(const SIMULATIONSETTINGS& settings) {
+    return std::fabs(SimulatedReadBackPeriod(settings) - settings.dPeriod) <=
+           kReadBackTolerance * settings.dPeriod;
+}
+
+double ShortestCarriedPeriod(std::int32_t nImages) {
+    // Rounding the recording's span to whole seconds moves it by at most
+    // half a second, which is within the tolerance once the span reaches
+    // 0.5 s / kReadBackTolerance.
+    return 0.5 / kReadBackTolerance / nImages;
+}
+
 std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
     if (settings.nImages < 2 || settings.nImages > kMaxSimulatedImages)
         return FormatC("The number of images must lie between 2 and %d.",
@@ -172,6 +198,13 @@ std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
         return "The image period must be a positive number of seconds.";
     if (settings.nImages * settings.dPeriod > kMaxSimulatedSeconds)
         return FormatC("A recording must not last longer than %.0f s.", kMaxSimulatedSeconds);
+    if (!IsCarriedPeriod(settings))
+        return FormatC("The whole-second time stamps of the log cannot carry a period of %g s "
+                       "for %d images within %g %%: it would read back as %g s. Every period "
+                       "from %g s on works for that many images.",
+                       settings.dPeriod, static_cast<int>(settings.nImages),
+                       100.0 * kReadBackTolerance, SimulatedReadBackPeriod(settings),
+                       ShortestCarriedPeriod(settings.nImages));
     if (!IsFiniteAtLeast(settings.dDi, 0.0))
         return "Di must be a number of nm, 0 or above.";
     if (!IsFiniteAtLeast(settings.dDa, 0.0))

@@ -44,6 +44,22 @@ struct SIMULATIONSETTINGS {
 // images than a double holds.
 double CorrelatedSpread(const SIMULATIONSETTINGS& settings);
 
+// The readers take the period as the span of the whole-second time stamps
+// over the number of images; a simulated log is refused when that misses the
+// simulated period by more than this share (one recording of 400 images at
+// 0.0037 s would read back as 0.0025 s).
+inline constexpr double kReadBackTolerance = 0.01;
+
+// The period the readers will take from a simulated log of these settings.
+double SimulatedReadBackPeriod(const SIMULATIONSETTINGS& settings);
+// True when that period lies within kReadBackTolerance of the simulated one.
+bool IsCarriedPeriod(const SIMULATIONSETTINGS& settings);
+
+// The period from which on every period of nImages images reads back
+// within kReadBackTolerance (shorter ones only where the span happens to be
+// close to whole seconds).
+double ShortestCarriedPeriod(std::int32_t nImages);
+
 // The first setting that cannot give a log, as a sentence naming it; empty
 // when all are usable.
 std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings);

@@ -153,12 +153,16 @@ void LayGrid(const std::vector<A1SAMPLE>& samples, REPLICATEPROCESS& process) {
 
 bool BuildProcess(const CA1TimeSeries& series, REPLICATEPROCESS& process, std::string& problem) {
     const std::vector<A1SAMPLE>& samples = series.m_Samples;
-    const bool bAscending = std::adjacent_find(samples.begin(), samples.end(),
-                                               [](const A1SAMPLE& a, const A1SAMPLE& b) {
-                                                   return a.nImage >= b.nImage;
-                                               }) == samples.end();
-    if (!bAscending) {
-        problem = "the image numbers do not form one ascending recording";
+    // The replicates draw their paths in the order of the images, which
+    // needs ascending numbers.
+    const auto disorder = std::adjacent_find(
+        samples.begin(), samples.end(),
+        [](const A1SAMPLE& a, const A1SAMPLE& b) { return a.nImage >= b.nImage; });
+    if (disorder != samples.end()) {
+        problem = FormatC("image number %d follows image number %d (the numbers are repeated "
+                          "or out of order)",
+                          static_cast<int>(std::next(disorder)->nImage),
+                          static_cast<int>(disorder->nImage));
         return false;
     }
     // A correlation time of 0 or below leaves no decaying part in the model
@@ -332,18 +336,20 @@ CONFIDENCERESULT EvaluateConfidence(const CA1TimeSeries& series,
     CONFIDENCERESULT result;
     result.nSeed = settings.nSeed;
     if (!series.HasModel() || series.m_Samples.empty()) {
+        result.strNotComputed = "the series has no fitted model";
         series.LogMessage("ERROR: Confidence intervals need an evaluated characteristic function "
                           "and a fitted model.");
         return result;
     }
     if (settings.nReplicates < 1) {
+        result.strNotComputed = "no replicates were asked for";
         series.LogMessage("ERROR: Confidence intervals need at least one replicate.");
         return result;
     }
     REPLICATEPROCESS process;
-    std::string problem;
-    if (!BuildProcess(series, process, problem)) {
-        series.LogMessage("ERROR: Confidence intervals cannot be computed: " + problem + ".");
+    if (!BuildProcess(series, process, result.strNotComputed)) {
+        series.LogMessage(
+            "ERROR: Confidence intervals cannot be computed: " + result.strNotComputed + ".");
         return result;
     }
     const std::uint32_t threads = ThreadCount(settings);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CA1TimeSeries;
@@ -66,6 +67,9 @@ struct CONFIDENCERESULT {
     std::int32_t nReplicates = 0;
     std::int32_t nFailed = 0;
     std::uint32_t nSeed = 0;
+    // Why nothing was resampled, as words that complete "no intervals were
+    // computed: "; empty while bValid.
+    std::string strNotComputed;
     // The share of the model's variance that its nearest valid process left
     // out (ModelPathGenerator.h); above kNegligibleClippedShare the
     // replicates are not draws of the fitted model itself.

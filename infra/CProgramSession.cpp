@@ -29,7 +29,22 @@ void CProgramSession::Start(const std::string& dataFolder, const std::string& ar
     m_Log.ApplySizeRule();
 
     m_Log.WriteLine("");
-    m_Log.WriteLine(FormatC("Tessaric - Version %s started.", kTessaricVersionText));
+    const std::string started = FormatC("Tessaric - Version %s started.", kTessaricVersionText);
+    m_Log.WriteLine(started);
+    // A log that cannot be written loses every record, in the pane too; the
+    // program then keeps its records in the pane and says why, once.
+    if (m_Log.FileFailed()) {
+        m_Log.SetPath({});
+        m_Log.WriteLine(started);
+    }
+    const char* pszConsequence =
+        ": the program log is shown here only and the parameters are not saved to Setup.prm.";
+    if (m_strDataFolder.empty())
+        m_Log.WriteLine(std::string("Warning: No data folder could be found or created") +
+                        pszConsequence);
+    else if (m_Log.FileFailed())
+        m_Log.WriteLine("Warning: The data folder [" + m_strDataFolder + "] cannot be written" +
+                        pszConsequence);
 
     // The profile is per user and read last, so it wins over the shared file.
     m_Params.m_pLog = &m_Log;

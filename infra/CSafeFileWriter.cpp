@@ -3,12 +3,33 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 std::optional<std::size_t> g_writeLimitForTesting;
+
+// The temporary files that exist right now, so that an interrupted program
+// can remove them before it ends. The lock is held from a file's creation
+// to its registration and from its rename to its removal from the list:
+// the cleanup never misses a file nor removes one that became a target.
+std::mutex g_pendingMutex;
+std::set<std::string>& PendingFiles() {
+    static std::set<std::string> files;
+    return files;
+}
+} // namespace
+
+void CSafeFileWriter::RemovePendingTemporaryFiles(bool bKeepLocked) {
+    g_pendingMutex.lock();
+    for (const std::string& path : PendingFiles())
+        ::unlink(path.c_str());
+    PendingFiles().clear();
+    if (!bKeepLocked)
+        g_pendingMutex.unlock();
 }
 
 void CSafeFileWriter::SetWriteLimitForTesting(std::optional<std::size_t> bytes) {
@@ -52,12 +73,17 @@ bool CSafeFileWriter::Open(const std::string& path) {
         slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
     const std::string name =
         slash == std::string::npos ? destination : destination.substr(slash + 1);
-    std::string pattern = folder + "." + name + ".tmp-XXXXXX";
+    // A short name of its own: the target's name with a suffix could pass
+    // the 255 bytes a file name may have when the target's is already long.
+    std::string pattern = folder + ".tessaric-XXXXXX.tmp";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    const int fd = ::mkstemp(buffer.data());
+    std::unique_lock<std::mutex> pending(g_pendingMutex);
+    const int fd = ::mkstemps(buffer.data(), 4);
     if (fd < 0)
         return false;
+    PendingFiles().insert(buffer.data());
+    pending.unlock();
     // mkstemp makes the file private; the result should get the permissions
     // of the file it replaces, or those of a newly created file.
     mode_t mode = 0;
@@ -72,7 +98,8 @@ bool CSafeFileWriter::Open(const std::string& path) {
     m_pFile = ::fdopen(fd, "wb");
     if (!m_pFile) {
         ::close(fd);
-        ::unlink(buffer.data());
+        m_strTempPath = buffer.data();
+        Discard();
         return false;
     }
     m_strPath = path;
@@ -106,10 +133,12 @@ bool CSafeFileWriter::Commit() {
     bool ok = !m_bFailed && std::fflush(m_pFile) == 0 && ::fsync(::fileno(m_pFile)) == 0;
     ok = (std::fclose(m_pFile) == 0) && ok;
     m_pFile = nullptr;
+    const std::lock_guard<std::mutex> pending(g_pendingMutex);
     if (ok)
         ok = std::rename(m_strTempPath.c_str(), m_strTarget.c_str()) == 0;
     if (!ok)
         ::unlink(m_strTempPath.c_str());
+    PendingFiles().erase(m_strTempPath);
     m_strTempPath.clear();
     return ok;
 }
@@ -120,7 +149,9 @@ void CSafeFileWriter::Discard() {
         m_pFile = nullptr;
     }
     if (!m_strTempPath.empty()) {
+        const std::lock_guard<std::mutex> pending(g_pendingMutex);
         ::unlink(m_strTempPath.c_str());
+        PendingFiles().erase(m_strTempPath);
         m_strTempPath.clear();
     }
 }

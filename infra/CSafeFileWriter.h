@@ -38,6 +38,12 @@ public:
 
     const std::string& Path() const { return m_strPath; }
 
+    // Removes every temporary file of every writer, for a program that is
+    // interrupted and ends without finishing its writes. With bKeepLocked
+    // no writer can create or rename a file afterwards: the caller ends the
+    // program next.
+    static void RemovePendingTemporaryFiles(bool bKeepLocked);
+
     // Test seam: the next writers fail once this many bytes were written in
     // total by one writer, as a full disk would. std::nullopt switches it off.
     static void SetWriteLimitForTesting(std::optional<std::size_t> bytes);

@@ -1,6 +1,7 @@
 #include "pages/CDDA1TimeDiagramDlg.h"
 
 #include "data/CA1TimeSeries.h"
+#include "data/RotationLimit.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CMainParameters.h"
 #include "infra/CNumber.h"
@@ -94,10 +95,14 @@ bool CDDA1TimeDiagramDlg::TakeControls() {
     SetDisplay(m_pDisplay->currentIndex());
     m_strCorrelation = m_pCorrelation->text().toStdString();
     m_strStatistics = m_pStatistics->text().toStdString();
-    if (ParseWholeNumber(m_pRotation->text().toStdString(), m_dRotation))
+    double rotation = m_dRotation;
+    const bool bNumber = ParseWholeNumber(m_pRotation->text().toStdString(), rotation);
+    if (bNumber && IsAcceptedRotation(rotation)) {
+        m_dRotation = rotation;
         return true;
+    }
     if (m_pHost)
-        m_pHost->Dialogs().ShowMessage(this, "Enter a number.");
+        m_pHost->Dialogs().ShowMessage(this, bNumber ? RotationRangeText() : "Enter a number.");
     m_pRotation->setFocus();
     m_pRotation->selectAll();
     return false;

@@ -3,22 +3,27 @@
 // float32, little-endian whatever the host. The files differ only in the
 // parts listed in their BINARYDEF.
 #include "data/CA1TimeSeries.h"
+#include "infra/CNumber.h"
 #include "infra/CSafeFileWriter.h"
 #include "report/ExportCurves.h"
 #include "report/ExportFrame.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace {
 
+// The values as doubles: each is checked against the range of the file's
+// 32-bit floats before it is rounded to one.
 struct BINARYDATA {
-    std::vector<float> header;
+    std::vector<double> header;
     std::size_t nRecords = 0;
     // Fills the M values of record i.
-    std::function<void(std::size_t i, float* values)> fill;
+    std::function<void(std::size_t i, double* values)> fill;
 };
 
 struct BINARYDEF {
@@ -35,6 +40,16 @@ public:
 
     void Int32(std::int32_t value) { Word(static_cast<std::uint32_t>(value)); }
     void Float32(float value) { Word(std::bit_cast<std::uint32_t>(value)); }
+
+    // False, and nothing written, for a value that a 32-bit float cannot
+    // hold: rounding it would write "inf" (or carry a "nan" along) into a
+    // file whose readers take every value for a measurement.
+    bool FittingFloat32(double value) {
+        if (!(std::fabs(value) <= std::numeric_limits<float>::max()))
+            return false;
+        Float32(static_cast<float>(value));
+        return true;
+    }
 
     bool Flush() {
         m_bOk = m_bOk && m_file.Write(m_buffer.data(), m_buffer.size());
@@ -59,63 +74,60 @@ private:
 };
 
 BINARYDATA TimeData(const CA1TimeSeries& series) {
-    return {{}, series.m_Samples.size(), [&series](std::size_t i, float* values) {
+    return {{}, series.m_Samples.size(), [&series](std::size_t i, double* values) {
                 const A1SAMPLE& sample = series.m_Samples[i];
                 // The time is a product in single precision of the two
                 // factors already rounded, so the file's times are exactly
                 // those a single-precision reader would compute.
                 values[0] = static_cast<float>(std::int64_t{sample.nImage} - 1) *
                             static_cast<float>(series.m_dPeriod);
-                values[1] = static_cast<float>(sample.dX);
-                values[2] = static_cast<float>(sample.dY);
+                values[1] = sample.dX;
+                values[2] = sample.dY;
             }};
 }
 
 BINARYDATA CFuncData(const CA1TimeSeries& series) {
-    return {{static_cast<float>(series.m_dMeasError), static_cast<float>(series.m_dMeasErrorX),
-             static_cast<float>(series.m_dMeasErrorY)},
+    return {{series.m_dMeasError, series.m_dMeasErrorX, series.m_dMeasErrorY},
             series.m_CFuncData.size(),
-            [&series](std::size_t i, float* values) {
+            [&series](std::size_t i, double* values) {
                 // Unlike the text table, x and y parts stay apart.
                 const A1SAMPLE& point = series.m_CFuncData[i];
                 values[0] = static_cast<float>(series.m_dPeriod) * static_cast<float>(point.nImage);
-                values[1] = static_cast<float>(point.dX);
-                values[2] = static_cast<float>(point.dY);
-                values[3] = static_cast<float>(point.dErrX);
-                values[4] = static_cast<float>(point.dErrY);
+                values[1] = point.dX;
+                values[2] = point.dY;
+                values[3] = point.dErrX;
+                values[4] = point.dErrY;
             }};
 }
 
 BINARYDATA ModelData(const CA1TimeSeries& series) {
-    return {{static_cast<float>(series.m_dModelDi), static_cast<float>(series.m_dModelDa),
-             static_cast<float>(series.m_dModelTc * series.m_dPeriod),
-             static_cast<float>(series.m_dModelS), static_cast<float>(series.m_dPeriod)},
+    return {{series.m_dModelDi, series.m_dModelDa, series.m_dModelTc * series.m_dPeriod,
+             series.m_dModelS, series.m_dPeriod},
             kExportCurvePoints,
-            [&series](std::size_t i, float* values) {
+            [&series](std::size_t i, double* values) {
                 const MODELPOINT point = ModelCurvePoint(series, static_cast<int>(i));
-                values[0] = static_cast<float>(point.dTime);
-                values[1] = static_cast<float>(point.dF);
-                values[2] = static_cast<float>(point.dF16);
-                values[3] = static_cast<float>(point.dF84);
+                values[0] = point.dTime;
+                values[1] = point.dF;
+                values[2] = point.dF16;
+                values[3] = point.dF84;
             }};
 }
 
 BINARYDATA ProbData(const CA1TimeSeries& series) {
     const double dStep = ProbabilityDataStep(series);
-    return {{static_cast<float>(series.m_dElEnergy), static_cast<float>(series.m_dTargetRes),
-             static_cast<float>(series.m_dTolerance)},
+    return {{series.m_dElEnergy, series.m_dTargetRes, series.m_dTolerance},
             kExportCurvePoints,
-            [&series, dStep](std::size_t i, float* values) {
+            [&series, dStep](std::size_t i, double* values) {
                 const PROBPOINT point = ProbabilityCurvePoint(series, dStep, static_cast<int>(i));
-                values[0] = static_cast<float>(point.dTime);
-                values[1] = static_cast<float>(point.dProbability);
+                values[0] = point.dTime;
+                values[1] = point.dProbability;
             }};
 }
 
 const BINARYDEF kTimeData = {
     {"] for saving astigmatism-time data.", "] for writing astigmatism-time data.",
      "Successfully saved astigmatism-time data to file [",
-     "ERROR: Failed to save astigmatism-time data to file [", nullptr, false},
+     "ERROR: Failed to save astigmatism-time data to file [", nullptr, false, false},
     3,
     TimeData,
 };
@@ -123,7 +135,7 @@ const BINARYDEF kCFuncData = {
     {"] for saving characteristic function data.", "] for writing characteristic function data.",
      "Successfully saved characteristic function data to file [",
      "ERROR: Failed to save characteristic function data to file [",
-     "ERROR: Aborted saving characteristic function data. Data is not ready.", false},
+     "ERROR: Aborted saving characteristic function data. Data is not ready.", false, false},
     5,
     CFuncData,
 };
@@ -132,14 +144,14 @@ const BINARYDEF kModelData = {
      "] for writing characteristic function model data.",
      "Successfully saved characteristic function model data to file [",
      "ERROR: Failed to save characteristic function model data to file [",
-     "ERROR: Aborted saving characteristic function model data. Data is not ready.", true},
+     "ERROR: Aborted saving characteristic function model data. Data is not ready.", true, true},
     4,
     ModelData,
 };
 const BINARYDEF kProbData = {
     {"] for saving probability data.", "] for writing probability data.",
      "Successfully saved probability data to file [", "ERROR: Failed to probability data to file [",
-     "ERROR: Aborted saving probability data. Data is not ready.", true},
+     "ERROR: Aborted saving probability data. Data is not ready.", true, true},
     2,
     ProbData,
 };
@@ -151,13 +163,21 @@ bool ExportBinary(const CA1TimeSeries& series, const std::string& path, const BI
         // The count is written as the low 32 bits of the number of elements.
         out.Int32(static_cast<std::int32_t>(static_cast<std::uint32_t>(data.nRecords)));
         out.Int32(def.nValues);
-        for (float value : data.header)
-            out.Float32(value);
-        std::vector<float> values(static_cast<std::size_t>(def.nValues));
+        const auto unfit = [&](double value, const std::string& where) {
+            series.LogMessage(FormatC("ERROR: The value %G in ", value) + where +
+                              " does not fit the 32-bit floats of file [" + path +
+                              "]; the file is not written.");
+            return false;
+        };
+        for (double value : data.header)
+            if (!out.FittingFloat32(value))
+                return unfit(value, "the header");
+        std::vector<double> values(static_cast<std::size_t>(def.nValues));
         for (std::size_t i = 0; i < data.nRecords && out.Ok(); ++i) {
             data.fill(i, values.data());
-            for (float value : values)
-                out.Float32(value);
+            for (double value : values)
+                if (!out.FittingFloat32(value))
+                    return unfit(value, FormatC("record %zu", i + 1));
         }
         return out.Flush();
     });

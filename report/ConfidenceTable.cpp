@@ -3,7 +3,10 @@
 #include "evaluation/BootstrapConfidence.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
+#include "report/ConfidenceWords.h"
 #include "report/ExportFrame.h"
+
+#include <cmath>
 
 namespace {
 
@@ -22,11 +25,21 @@ std::string HeaderLine() {
 }
 
 // A failed replicate keeps the values it reached (zeros without a model),
-// flagged so that a plot can leave it out.
-std::string ReplicateRow(std::size_t index, const CONFIDENCEREPLICATE& replicate) {
+// flagged so that a plot can leave it out. A value that is no number takes
+// the report's word for it, or, not a number at all, an empty field: never
+// "inf", "nan" or the huge stand-in of an unbounded time.
+std::string ReplicateRow(std::size_t index, const CONFIDENCEREPLICATE& replicate,
+                         const CA1TimeSeries& series) {
     std::string row = FormatC("%14zu; %14d", index + 1, replicate.bFailed ? 1 : 0);
-    for (double value : replicate.values)
-        row += FormatC("; %14.6G", value);
+    for (std::size_t q = 0; q < kConfidenceQuantities; ++q) {
+        const double value = replicate.values[q];
+        const std::string word =
+            ConfidenceValueWord(static_cast<ConfidenceQuantity>(q), value, series);
+        if (word.empty() && std::isfinite(value))
+            row += FormatC("; %14.6G", value);
+        else
+            row += FormatC("; %14s", word.c_str());
+    }
     return row;
 }
 
@@ -41,6 +54,7 @@ bool ExportConfidenceTable(const CA1TimeSeries& series, const CONFIDENCERESULT& 
         "ERROR: Failed to save confidence table to file [",
         "ERROR: Aborted saving confidence table. Data is not ready.",
         true,
+        false,
     };
     if (!confidence.bValid) {
         series.LogMessage(kConfidenceTable.pszNotReady);
@@ -58,7 +72,7 @@ bool ExportConfidenceTable(const CA1TimeSeries& series, const CONFIDENCERESULT& 
                             "from the 5 % and 95 % points of the replicates that did not fail");
         ok = ok && file.WriteLine(HeaderLine());
         for (std::size_t i = 0; ok && i < confidence.replicates.size(); ++i)
-            ok = file.WriteLine(ReplicateRow(i, confidence.replicates[i]));
+            ok = file.WriteLine(ReplicateRow(i, confidence.replicates[i], series));
         return ok;
     });
 }

@@ -13,6 +13,9 @@ struct EXPORTKIND {
     const char* pszFailure;     // this + path + "]."
     const char* pszNotReady;    // null: the export needs no evaluation
     bool bNeedsModel;           // besides the characteristic function
+    // A curve over time spans in seconds: without a time base its axis
+    // would be 0/0 and every row "nan".
+    bool bNeedsTimeBase;
 };
 
 // The one frame around every text and binary export: readiness, the opening
@@ -27,6 +30,12 @@ bool RunExport(const CA1TimeSeries& series, const std::string& path, const EXPOR
         const bool bReady = kind.bNeedsModel ? series.HasModel() : series.HasCharFunction();
         if (!bReady) {
             series.LogMessage(kind.pszNotReady);
+            return false;
+        }
+        if (kind.bNeedsTimeBase && !series.HasTimeBase()) {
+            series.LogMessage(kind.pszNotReady);
+            series.LogMessage("- The recording has no time base (its stop time is not after its "
+                              "start time): the curve has no time axis.");
             return false;
         }
     }

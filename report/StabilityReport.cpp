@@ -8,6 +8,7 @@
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
 #include "infra/Version.h"
+#include "report/ConfidenceWords.h"
 #include "report/ExportCurves.h"
 #include "report/ExportFrame.h"
 
@@ -38,7 +39,7 @@ constexpr LIMITLINE kLimitLines[] = {
 // "unbounded" instead; without a time base no lifetime is known in seconds.
 std::string LifetimeText(const CA1TimeSeries& series, double dSeconds) {
     if (series.HasTimeBase() && IsUnboundedTime(dSeconds, series.m_dPeriod))
-        return "unbounded";
+        return kUnboundedWord;
     return series.LifetimeSecondsText(dSeconds);
 }
 
@@ -183,25 +184,22 @@ constexpr CONFIDENCELINE kConfidenceLines[] = {
     {kConfidenceUpperLimit, kLimitLines[2].pszLabel, true, " s"},
 };
 
-constexpr const char* kNoTimeBase = "time base unknown";
-
-bool IsTimeLine(const CONFIDENCELINE& line) {
-    return std::string_view(line.pszUnit) == " s";
-}
-
-// The number without its unit; an unbounded lifetime, and any time of a
-// recording without a time base, is a word that takes no unit.
+// The number without its unit, or the word that stands for it.
 std::string ConfidenceNumber(const CONFIDENCELINE& line, double value,
                              const CA1TimeSeries& series) {
-    if (IsTimeLine(line) && !series.HasTimeBase())
-        return kNoTimeBase;
-    if (!line.bLifetime)
-        return FormatC("%.3G", value);
-    return IsUnboundedTime(value, series.m_dPeriod) ? "unbounded" : FormatC("%.1f", value);
+    const std::string word = ConfidenceValueWord(line.quantity, value, series);
+    if (!word.empty())
+        return word;
+    return line.bLifetime ? FormatC("%.1f", value) : FormatC("%.3G", value);
+}
+
+// Words take no unit.
+bool IsWord(const std::string& number) {
+    return number == kUnboundedWord || number == kNoTimeBaseWord;
 }
 
 std::string WithUnit(const CONFIDENCELINE& line, const std::string& number) {
-    return number == "unbounded" || number == kNoTimeBase ? number : number + line.pszUnit;
+    return IsWord(number) ? number : number + line.pszUnit;
 }
 
 // "41.2 \u2013 63.0 s": the unit once, after the upper edge, unless that edge
@@ -209,10 +207,10 @@ std::string WithUnit(const CONFIDENCELINE& line, const std::string& number) {
 std::string ConfidenceRange(const CONFIDENCELINE& line, const CONFIDENCEINTERVAL& interval,
                             const CA1TimeSeries& series) {
     const std::string upper = ConfidenceNumber(line, interval.dUpper, series);
-    if (upper == kNoTimeBase)
+    if (upper == kNoTimeBaseWord)
         return upper;
     std::string lower = ConfidenceNumber(line, interval.dLower, series);
-    if (upper == "unbounded")
+    if (upper == kUnboundedWord)
         lower = WithUnit(line, lower);
     return lower + " \u2013 " + WithUnit(line, upper);
 }
@@ -222,6 +220,15 @@ std::string ConfidenceRange(const CONFIDENCELINE& line, const CONFIDENCEINTERVAL
 std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
     CReportText block;
     block.Spacer();
+    if (!confidence.bValid) {
+        // Intervals that were asked for and refused are a result too: the
+        // reader of the report must not take their absence for an oversight.
+        block.Heading("\r\n  Confidence (90 %)");
+        block.Line("  - no intervals were computed: " + confidence.strNotComputed + ".");
+        block.Spacer();
+        block.Heading(kRule);
+        return block.Take().substr(1);
+    }
     block.Heading(FormatC("\r\n  Confidence (90 %%, %d replicates)",
                           static_cast<int>(confidence.nReplicates)));
     for (const CONFIDENCELINE& line : kConfidenceLines) {
@@ -339,6 +346,7 @@ bool SaveStabilityReport(const CA1TimeSeries& series, const std::string& path,
         "Successfully saved stability report to file [",
         "ERROR: Failed to save stability report to file [",
         "ERROR: Aborted saving stability report. Data is not ready.",
+        false,
         false,
     };
     return RunExport<CTextFileWriter>(series, path, kReport, [&](CTextFileWriter& file) {

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -124,7 +126,7 @@ TABLEROWS InsideRows(const CA1TimeSeries& series) {
 const TABLEDEF kTimeTable = {
     {"] for saving astigmatism-time table.", "] for writing astigmatism-time table.",
      "Successfully saved astigmatism-time table to file [",
-     "ERROR: Failed to save astigmatism-time table to file [", nullptr, false},
+     "ERROR: Failed to save astigmatism-time table to file [", nullptr, false, false},
     "# Tessaric - Exported astigmatism time table",
     TimeHead,
     TimeRows,
@@ -133,7 +135,7 @@ const TABLEDEF kCFuncTable = {
     {"] for saving characteristic function table.", "] for writing characteristic function table.",
      "Successfully saved characteristic function table to file [",
      "ERROR: Failed to save characteristic function table to file [",
-     "ERROR: Aborted saving characteristic function table. Data is not ready.", false},
+     "ERROR: Aborted saving characteristic function table. Data is not ready.", false, false},
     "# Tessaric - Exported characteristic function table",
     CFuncHead,
     CFuncRows,
@@ -143,7 +145,8 @@ const TABLEDEF kModelTable = {
      "] for writing characteristic function model table.",
      "Successfully saved characteristic function model table to file [",
      "ERROR: Failed to save characteristic function model table to file [",
-     "ERROR: Aborted saving characteristic function model data table. Data is not ready.", true},
+     "ERROR: Aborted saving characteristic function model data table. Data is not ready.", true,
+     true},
     "# Tessaric - Exported characteristic function model table",
     ModelHead,
     ModelRows,
@@ -152,7 +155,7 @@ const TABLEDEF kProbTable = {
     {"] for saving probability table.", "] for writing probability data table.",
      "Successfully saved probability data table to file [",
      "ERROR: Failed to save probability data table to file [",
-     "ERROR: Aborted saving probability data table. Data is not ready.", true},
+     "ERROR: Aborted saving probability data table. Data is not ready.", true, true},
     "# Tessaric - Exported probability data table",
     ProbHead,
     ProbRows,
@@ -163,7 +166,7 @@ const TABLEDEF kInsideTable = {
      "] for writing whole-interval probability table.",
      "Successfully saved whole-interval probability table to file [",
      "ERROR: Failed to save whole-interval probability table to file [",
-     "ERROR: Aborted saving whole-interval probability table. Data is not ready.", true},
+     "ERROR: Aborted saving whole-interval probability table. Data is not ready.", true, true},
     "# Tessaric - Exported whole-interval probability table",
     InsideHead,
     InsideRows,
@@ -188,6 +191,16 @@ bool ExportTable(const CA1TimeSeries& series, const std::string& path, const TAB
         std::vector<double> columns;
         for (std::size_t i = 0; ok && i < rows.nCount; ++i) {
             rows.fill(i, columns);
+            // "nan" or "inf" in a table is no measurement; the table is
+            // left out rather than read as one.
+            const auto bad = std::find_if_not(columns.begin(), columns.end(),
+                                              [](double value) { return std::isfinite(value); });
+            if (bad != columns.end()) {
+                series.LogMessage(
+                    FormatC("ERROR: Row %zu of file [", i + 1) + path +
+                    FormatC("] would hold the value %G; the file is not written.", *bad));
+                return false;
+            }
             ok = file.WriteText(FormatRow(columns));
         }
         return ok;

@@ -3,11 +3,14 @@
 
 #include <bit>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +52,40 @@ CLIRUN RunCli(const TempDir& dir, const std::vector<std::string>& arguments,
     run.nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.strOut = ReadFileBytes(dir.File("stdout"));
     run.strErr = ReadFileBytes(dir.File("stderr"));
+    return run;
+}
+
+// Runs the program with stdout on a pipe whose reader has already gone, as
+// behind "| head" once head has ended; SIGPIPE has its default action, as in
+// a shell.
+CLIRUN RunCliIntoClosedPipe(const TempDir& dir, const std::vector<std::string>& arguments) {
+    CLIRUN run;
+    const char* program = std::getenv("TESSARIC_CLI");
+    int fds[2];
+    if (!program || ::pipe(fds) != 0) {
+        ADD_FAILURE() << "no program or no pipe";
+        return run;
+    }
+    ::close(fds[0]);
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const std::string errPath = dir.File("stderr");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fds[1], STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execv(program, argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    run.nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.strErr = ReadFileBytes(errPath);
     return run;
 }
 
@@ -405,6 +442,86 @@ TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
     EXPECT_EQ(Count(full.strErr, "ERROR: "), 1u) << full.strErr;
     EXPECT_TRUE(Contains(full.strErr, "ERROR: Failed to write the log file [/dev/full]"));
     EXPECT_TRUE(Contains(full.strOut, "Astigmatism Stability Report"));
+}
+
+// Whatever the log, no file written holds "nan" or "inf"; a file that would
+// is left out with a record that says why, and the exit status tells a
+// failed output from a left-out one.
+TEST(CliEndToEnd, WrittenFilesHoldOnlyNumbersAndWords) {
+    struct OUTPUTCASE {
+        const char* pszCase;
+        std::string strLog;
+        std::vector<std::string> options;
+        int nStatus;
+        std::vector<std::string> absent;  // kinds of <stem>-s001-<kind> not written
+        std::vector<std::string> records; // on stderr
+    };
+    std::string repeated = GeneratedC1A1Log(0, 400, 200);
+    repeated.replace(repeated.find("#60:"), 4, "#59:");
+    const OUTPUTCASE cases[] = {
+        {"no time base",
+         GeneratedC1A1Log(400, 400, 200),
+         {},
+         0,
+         {"model.txt", "model.dat", "prob.txt", "prob.dat"},
+         {"has no time base (its stop time is not after its start time): its model and "
+          "probability files are not written."}},
+        {"beyond float",
+         GeneratedC1A1Log(0, 400, 200, 50, "1e20"),
+         {},
+         1,
+         {"cfunc.dat"},
+         {"Warning: The astigmatism value of image #50 is too large to be a measurement",
+          "does not fit the 32-bit floats of file ["}},
+        {"repeated image", repeated, {"--confidence", "20"}, 0, {"confidence.txt"}, {}},
+    };
+    for (const OUTPUTCASE& c : cases) {
+        SCOPED_TRACE(c.pszCase);
+        TempDir dir;
+        WriteFileBytes(dir.File("run.log"), c.strLog);
+        std::vector<std::string> arguments{"evaluate", "--seed", "1", "--out", dir.File("out")};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back(dir.File("run.log"));
+        const CLIRUN run = RunCli(dir, arguments);
+        EXPECT_EQ(run.nStatus, c.nStatus) << run.strErr;
+        for (const std::string& record : c.records)
+            EXPECT_TRUE(Contains(run.strErr, record)) << record << "\n" << run.strErr;
+        for (const std::string& kind : c.absent)
+            EXPECT_FALSE(std::filesystem::exists(dir.File("out/run-s001-" + kind))) << kind;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("out"))) {
+            if (entry.path().extension() != ".txt")
+                continue;
+            const std::string text = ReadFileBytes(entry.path().string());
+            EXPECT_FALSE(HoldsNonFiniteNumber(text) || Contains(text, "E+305")) << entry.path();
+        }
+    }
+    TempDir dir;
+    WriteFileBytes(dir.File("run.log"), repeated);
+    const CLIRUN refused =
+        RunCli(dir, {"evaluate", "--seed", "1", "--confidence", "20", dir.File("run.log")});
+    EXPECT_TRUE(Contains(refused.strOut, "Confidence (90 %)\n   - no intervals were computed: "
+                                         "image number 59 follows image number 59"))
+        << refused.strOut;
+}
+
+// A stem that fills a file name, and a stdout whose reader has gone: every
+// file is still written; only the lost stdout makes the run a failure.
+TEST(CliEndToEnd, LongStemsAndAClosedStdoutKeepTheFiles) {
+    TempDir dir;
+    const std::string stem(230, 'x');
+    WriteFileBytes(dir.File(stem + ".log"), GeneratedC1A1Log(0, 400, 200));
+    const std::vector<std::string> arguments{"evaluate", "--seed",        "1",
+                                             "--out",    dir.File("out"), dir.File(stem + ".log")};
+    const CLIRUN longStem = RunCli(dir, arguments);
+    EXPECT_EQ(longStem.nStatus, 0) << longStem.strErr;
+    EXPECT_EQ(FilesIn(dir.File("out")), 14u);
+
+    std::filesystem::remove_all(dir.File("out"));
+    const CLIRUN piped = RunCliIntoClosedPipe(dir, arguments);
+    EXPECT_EQ(piped.nStatus, 1) << piped.strErr;
+    EXPECT_TRUE(
+        Contains(piped.strErr, "ERROR: Failed to write the reports to the standard output."));
+    EXPECT_EQ(FilesIn(dir.File("out")), 14u);
 }
 
 // A resolution so small that its tolerance underflows to 0 gives no

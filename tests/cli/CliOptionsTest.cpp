@@ -143,7 +143,11 @@ TEST(CliOptions, OutOfRangeAndNonFiniteValuesAreUsageErrors) {
         ExpectUsageError({"evaluate", "--phase", phase, "a.log"}, "'--phase'");
     for (const char* energy : {"1e999", "-inf", "nan", "", " "})
         ExpectUsageError({"evaluate", "--energy", energy, "a.log"}, "'--energy'");
-    ExpectUsageError({"evaluate", "--rotation", "1e999", "a.log"}, "'--rotation'");
+    for (const char* rotation : {"1e999", "1e18", "-360.001"})
+        ExpectUsageError({"evaluate", "--rotation", rotation, "a.log"}, "'--rotation'");
+    EXPECT_TRUE(Parse({"evaluate", "--rotation", "-360", "a.log"}).bOk);
+    // The diagrams' size means nothing without the files they go to.
+    ExpectUsageError({"evaluate", "--size", "800x600", "a.log"}, "'--size' needs '--out'");
     // Nineteen digits once overflowed the integer reader.
     for (const char* seed : {"9999999999999999999", "99999999999999999999999"})
         ExpectUsageError({"evaluate", "--seed", seed, "a.log"}, "'--seed'");
@@ -157,6 +161,13 @@ TEST(CliOptions, OutOfRangeAndNonFiniteValuesAreUsageErrors) {
     ExpectUsageError({"simulate", "--noise", "1e999", "a"}, "'--noise'");
     ExpectUsageError({"simulate", "--da", "1", "--tc", "1e300", "a"}, "'--tc'");
     ExpectUsageError({"simulate", "--tc", "1e300", "--period", "1e-10", "a"}, "'--period'");
+    // Periods whose whole-second time stamps would read back as another
+    // period (or none); the message names the shortest that always works,
+    // and never blames a correlated part that is 0.
+    for (const char* period : {"0.0001", "0.0037", "1e-308"})
+        ExpectUsageError({"simulate", "--images", "400", "--period", period, "a"},
+                         "every period from 0.125 s on works for 400 images");
+    EXPECT_TRUE(Parse({"simulate", "--images", "400", "--period", "0.0025", "a"}).bOk);
     EXPECT_TRUE(Parse({"simulate", "--di", "10000", "--drift", "-10000", "a"}).bOk);
 }
 

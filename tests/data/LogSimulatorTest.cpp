@@ -1,6 +1,8 @@
 #include "data/LogSimulator.h"
 #include "data/C1A1LogReader.h"
 #include "data/CA1SeriesList.h"
+#include "data/LogFormat.h"
+#include "data/LogImport.h"
 #include "data/ORVEXLogReader.h"
 #include "infra/CLogFile.h"
 #include "support/TestSupport.h"
@@ -140,9 +142,10 @@ TEST(LogSimulator, ORVEXLogIsATableWithHeader) {
     const std::string text = ReadFileBytes(dir.File("log"));
     const std::size_t header = text.find("\r\nimg a22x err(a22x) a22y err(a22y) filetime\r\n1 ");
     ASSERT_NE(header, std::string::npos);
-    // The last column is the file time in whole seconds, one period apart.
+    // The last column is the file time in whole seconds, spread so that
+    // the span over the number of images is the period.
     EXPECT_NE(text.find(" 0.01000 1609923600\r\n2 "), std::string::npos);
-    EXPECT_NE(text.find(" 0.01000 1609923608\r\n# "), std::string::npos);
+    EXPECT_NE(text.find(" 0.01000 1609923610\r\n# "), std::string::npos);
 }
 
 TEST(LogSimulator, RefusesUnusableSettings) {
@@ -172,9 +175,46 @@ TEST(LogSimulator, RefusesUnusableSettings) {
     settings.dDa = 1e3;
     settings.dTc = 1e300;
     EXPECT_NE(CheckSimulationSettings(settings).find("correlated part"), std::string::npos);
-    settings.dDa = 0.0; // 0 times an infinite spread is "nan"
+    // Without a correlated part only the time stamps can refuse the period.
+    settings.dDa = 0.0;
     settings.dPeriod = 1e-10;
-    EXPECT_NE(CheckSimulationSettings(settings).find("correlated part"), std::string::npos);
+    EXPECT_NE(CheckSimulationSettings(settings).find("time stamps"), std::string::npos);
+}
+
+// What the readers take from the whole-second time stamps: the period
+// simulated within 1 %, or the settings are refused.
+TEST(LogSimulator, PeriodReadsBackWithinOnePercentOrIsRefused) {
+    struct PERIODCASE {
+        std::int32_t nImages;
+        double dPeriod;
+        bool bCarried;
+    };
+    const PERIODCASE cases[] = {
+        {400, 0.0001, false}, {400, 0.0037, false}, {400, 0.0025, true},
+        {400, 0.125, true},   {5, 2.0, true},       {2, 0.3, false},
+    };
+    TempDir dir;
+    CLogFile log;
+    log.SetSink([](const std::string&) {});
+    for (const PERIODCASE& c : cases) {
+        SIMULATIONSETTINGS settings;
+        settings.nImages = c.nImages;
+        settings.dPeriod = c.dPeriod;
+        EXPECT_EQ(CheckSimulationSettings(settings).empty(), c.bCarried) << c.dPeriod;
+        if (!c.bCarried)
+            continue;
+        for (SimulatedLogFormat format : {SimulatedLogFormat::C1A1, SimulatedLogFormat::ORVEX}) {
+            settings.format = format;
+            ASSERT_TRUE(WriteSimulatedLog(dir.File("log"), settings, nullptr));
+            CA1SeriesList list;
+            ASSERT_EQ(ImportLogOfType(format == SimulatedLogFormat::C1A1 ? kImportTypeC1A1
+                                                                         : kImportTypeORVEX,
+                                      dir.File("log"), log, 1, 0.0, list),
+                      1);
+            EXPECT_EQ(list[0].m_Samples.size(), static_cast<std::size_t>(c.nImages));
+            EXPECT_NEAR(list[0].m_dPeriod, c.dPeriod, 0.01 * c.dPeriod) << c.nImages;
+        }
+    }
 }
 
 TEST(LogSimulator, ReportsAFileThatCannotBeWritten) {

@@ -122,13 +122,25 @@ TEST(BootstrapConfidence, FailedReplicatesAreCountedNotHidden) {
     EXPECT_EQ(log.Lines().back(), "- 4 replicates evaluated, 4 of them without a result.");
 
     // Image numbers out of order cannot be resampled; without a model there
-    // is nothing to resample from.
-    series.m_Samples[5].nImage = 1;
-    EXPECT_FALSE(Confidence(series, 4, 2).bValid);
-    EXPECT_EQ(log.Lines().back(), "ERROR: Confidence intervals cannot be computed: the image "
-                                  "numbers do not form one ascending recording.");
-    series.m_nModelState = 0;
-    EXPECT_FALSE(Confidence(series, 4, 2).bValid);
+    // is nothing to resample from. Each refusal names its cause, for the log and the
+    // report's block.
+    struct REFUSAL {
+        void (*spoil)(CA1TimeSeries& series);
+        const char* pszCause;
+    };
+    const REFUSAL refusals[] = {
+        {[](CA1TimeSeries& s) { s.m_Samples[5].nImage = 1; },
+         "image number 1 follows image number 5 (the numbers are repeated or out of order)"},
+        {[](CA1TimeSeries& s) { s.m_nModelState = 0; }, "the series has no fitted model"},
+    };
+    for (const REFUSAL& refusal : refusals) {
+        refusal.spoil(series);
+        const CONFIDENCERESULT refused = Confidence(series, 4, 2);
+        EXPECT_FALSE(refused.bValid);
+        EXPECT_EQ(refused.strNotComputed, refusal.pszCause);
+    }
+    EXPECT_TRUE(log.Has("ERROR: Confidence intervals cannot be computed: image number 1 follows "
+                        "image number 5 (the numbers are repeated or out of order)."));
 }
 
 // One wild image number leaves a gap of two million images: the replicates

@@ -6,6 +6,7 @@
 #include "infra/CMainParameters.h"
 #include "report/StabilityReport.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +60,17 @@ CA1SeriesList ImportFuzzInput(LogReader reader, const std::uint8_t* data, std::s
     return list;
 }
 
+// A byte as a fraction of [0, 1].
+double Fraction(std::uint8_t byte) {
+    return byte / 255.0;
+}
+
+// A byte spread logarithmically over [low, high], so that small and large
+// values are both reached.
+double LogScale(std::uint8_t byte, double low, double high) {
+    return low * std::pow(high / low, Fraction(byte));
+}
+
 void EvaluateAndExportAll(CA1SeriesList& list) {
     const EVALUATIONINPUTS inputs = EvaluationInputsFrom(CMainParameters{});
     // Any fixed seed: a crash must come back when the input is run again.
@@ -95,4 +107,35 @@ void FuzzWholeChain(LogReader reader, const std::uint8_t* data, std::size_t size
     CLogFile log;
     CA1SeriesList list = ImportFuzzInput(reader, data, size, -1, kRotationDeg, log);
     EvaluateAndExportAll(list);
+}
+
+FUZZSETTINGS FuzzSettingsFrom(const std::uint8_t* data) {
+    FUZZSETTINGS settings;
+    settings.nMirrorY = (data[0] & 1) ? -1 : 1;
+    // Two bytes of rotation cover the accepted turn in steps of 0.011 deg;
+    // zero bytes stand for no rotation.
+    const int rotation = data[1] | (data[2] << 8);
+    settings.dRotationDeg = rotation == 0 ? 0.0 : -360.0 + 720.0 * rotation / 65535.0;
+    if (data[3] != 0)
+        settings.nMinDiversity =
+            static_cast<std::int32_t>(std::lround(LogScale(data[3], 5.0, 50000.0)));
+    if (data[4] != 0)
+        settings.dEnergykV = LogScale(data[4], 1.0, 3000.0);
+    if (data[5] != 0)
+        settings.dResolutionAng = LogScale(data[5], 0.01, 100.0);
+    if (data[6] != 0)
+        settings.dLimitPhase = LogScale(data[6], 0.001, 1000.0);
+    return settings;
+}
+
+CA1SeriesList EvaluatedFuzzSeries(LogReader reader, const std::uint8_t* data, std::size_t size,
+                                  const FUZZSETTINGS& settings, CLogFile& log) {
+    CA1SeriesList list =
+        ImportFuzzInput(reader, data, size, settings.nMirrorY, settings.dRotationDeg, log);
+    const EVALUATIONINPUTS inputs{settings.nMinDiversity, settings.dEnergykV,
+                                  settings.dResolutionAng, settings.dLimitPhase};
+    constexpr std::uint32_t kFitSeed = 1;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        EvaluateSeries(list[i], inputs, true, kFitSeed);
+    return list;
 }

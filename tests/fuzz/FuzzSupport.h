@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "data/CA1SeriesList.h"
+
 class CA1SeriesList;
 class CLogFile;
 
@@ -25,3 +27,25 @@ void FuzzReaderAlone(LogReader reader, const std::uint8_t* data, std::size_t siz
 // the command-line program with a fixed seed, the report and every export
 // into FuzzFolder().
 void FuzzWholeChain(LogReader reader, const std::uint8_t* data, std::size_t size);
+
+// The evaluation settings a chain harness takes from its first bytes, so
+// that the fuzzer explores them along with the log: rotation, mirror,
+// minimum diversity, energy, resolution and phase limit, each within the
+// range the window and the command-line program accept.
+struct FUZZSETTINGS {
+    std::int32_t nMirrorY = 1;
+    double dRotationDeg = 0.0;
+    std::int32_t nMinDiversity = 10;
+    double dEnergykV = 300.0;
+    double dResolutionAng = 1.0;
+    double dLimitPhase = 0.25;
+};
+// The number of leading bytes that FuzzSettingsFrom reads.
+inline constexpr std::size_t kFuzzSettingsBytes = 7;
+// Zero bytes give the defaults above.
+FUZZSETTINGS FuzzSettingsFrom(const std::uint8_t* data);
+
+// Imports the bytes as a log with the settings' mirror and rotation and
+// evaluates every series with the settings (fit seed fixed).
+CA1SeriesList EvaluatedFuzzSeries(LogReader reader, const std::uint8_t* data, std::size_t size,
+                                  const FUZZSETTINGS& settings, CLogFile& log);

@@ -10,10 +10,17 @@ build=${2:?fuzz build folder}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$build/fuzz-artifacts"
 status=0
-for name in fuzz_c1a1_reader fuzz_orvex_reader fuzz_c1a1_chain fuzz_orvex_chain \
-            fuzz_parameter_file fuzz_cli_options; do
-  # fuzz_c1a1_chain reads the seeds and words of c1a1, and so on.
-  kind=${name#fuzz_}; kind=${kind%_reader}; kind=${kind%_chain}
+# Each harness with the seeds of corpus/<seeds> and the words of <words>.dict
+# ("-": none).
+harnesses="fuzz_c1a1_reader:c1a1:c1a1 fuzz_orvex_reader:orvex:orvex
+  fuzz_c1a1_chain:c1a1:c1a1 fuzz_orvex_chain:orvex:orvex
+  fuzz_parameter_file:parameter_file:parameter_file fuzz_cli_options:cli_options:cli_options
+  fuzz_checked_chain:checked:c1a1 fuzz_diagrams:checked:c1a1
+  fuzz_simulate_roundtrip:simulate:-"
+for entry in $harnesses; do
+  IFS=: read -r name seeds words <<<"$entry"
+  dict=()
+  [ "$words" = - ] || dict=(-dict="$here/$words.dict")
   corpus="$build/fuzz-corpus/$name"
   mkdir -p "$corpus"
   echo "=== $name: ${seconds} s"
@@ -22,8 +29,8 @@ for name in fuzz_c1a1_reader fuzz_orvex_reader fuzz_c1a1_chain fuzz_orvex_chain 
   # and over 70 s with the sanitizers. 2 GB is far beyond any sound input.
   if ! UBSAN_OPTIONS=print_stacktrace=1 "$build/tests/fuzz/$name" \
       -max_total_time="$seconds" -timeout=120 -rss_limit_mb=2048 -print_final_stats=1 \
-      -dict="$here/$kind.dict" -artifact_prefix="$build/fuzz-artifacts/$name-" \
-      "$corpus" "$here/corpus/$kind" 2>"$build/fuzz-artifacts/$name.log"; then
+      "${dict[@]}" -artifact_prefix="$build/fuzz-artifacts/$name-" \
+      "$corpus" "$here/corpus/$seeds" 2>"$build/fuzz-artifacts/$name.log"; then
     echo "$name FOUND A FAULT; see $build/fuzz-artifacts/$name.log"
     status=1
   fi

@@ -199,6 +199,33 @@ TEST(CProgramSession, WithoutDataFolderNothingIsWrittenAndThePaneStillFills) {
     EXPECT_EQ(rootLog(), rootLogBefore) << "nothing is written into the root folder";
 }
 
+// A data folder that is missing or cannot be written is said once at the
+// start; the records still reach the pane.
+TEST(CProgramSession, UnusableDataFolderIsSaidOnceAndThePaneKeepsTheRecords) {
+    TempDir dir;
+    WriteFileBytes(dir.File("plain"), "x");
+    const struct {
+        std::string strFolder;
+        std::string strWarning;
+    } cases[] = {
+        {"", "Warning: No data folder could be found or created: the program log is shown here "
+             "only and the parameters are not saved to Setup.prm."},
+        {dir.File("plain"), "Warning: The data folder [" + dir.File("plain") +
+                                "] cannot be written: the program log is shown here only and "
+                                "the parameters are not saved to Setup.prm."},
+    };
+    for (const auto& c : cases) {
+        CProgramSession session;
+        session.Start(c.strFolder, "", nullptr);
+        session.m_Log.WriteLine("later record");
+        const std::string& pane = session.m_Log.m_strPaneBuffer;
+        EXPECT_EQ(CountOccurrences(pane, c.strWarning), 1u) << pane;
+        EXPECT_EQ(CountOccurrences(pane, "started."), 1u) << pane;
+        EXPECT_NE(pane.find("later record"), std::string::npos);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("plain")), "x");
+}
+
 TEST(CProgramSession, NumbersKeepTheirPointUnderADecimalCommaLocale) {
     LocaleSwitch german("de_DE.UTF-8");
     if (!german.Active())

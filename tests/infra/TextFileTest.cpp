@@ -1,11 +1,14 @@
 #include "infra/CSafeFileWriter.h"
 #include "infra/CTextFile.h"
+#include "infra/InterruptCleanup.h"
 #include "infra/TextEncoding.h"
 #include "support/TestSupport.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace std::string_literals;
@@ -211,4 +214,37 @@ TEST(CSafeFileWriter, KeepsAReadOnlyFile) {
     CSafeFileWriter writer;
     EXPECT_FALSE(writer.Open(real));
     EXPECT_EQ(ReadFileBytes(real), "new");
+}
+
+// The temporary name is short whatever the target's, and an interrupted
+// program removes the temporary files of its unfinished writes: SIGINT and
+// SIGTERM end it with 130 and 143 and leave only finished files behind.
+TEST(CSafeFileWriter, InterruptRemovesUnfinishedFilesAndLongNamesStillWork) {
+    TempDir dir;
+    const std::string longName = dir.File(std::string(250, 'n'));
+    {
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Open(longName));
+        ASSERT_TRUE(writer.Write("done"));
+        ASSERT_TRUE(writer.Commit());
+    }
+    EXPECT_EQ(ReadFileBytes(longName), "done");
+
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            InstallInterruptCleanup();
+            CSafeFileWriter unfinished;
+            if (!unfinished.Open(dir.File("unfinished")) || !unfinished.Write("half"))
+                ::_exit(1);
+            ::kill(::getpid(), signal);
+            for (;;)
+                ::pause();
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << "only the finished file stays";
+    }
 }

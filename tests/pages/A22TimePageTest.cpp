@@ -64,7 +64,7 @@ TEST_F(A22TimePage, DisplaySwitchRedrawsAtOnceAndDropsAnUnappliedRotation) {
     EXPECT_EQ(Text(page, IDC_ROTATION), "0");
 }
 
-TEST_F(A22TimePage, ReExtractAppliesMirrorAndRotationOrRefusesARotationThatIsNoNumber) {
+TEST_F(A22TimePage, ReExtractAppliesMirrorAndRotationOrRefusesANonNumberOrBeyondAFullTurn) {
     Attach(page);
     CA1TimeSeries& series = ExampleSeries();
     EvaluateCharFunctionAndLifetime(series, EvaluationInputsFrom(params));
@@ -86,6 +86,18 @@ TEST_F(A22TimePage, ReExtractAppliesMirrorAndRotationOrRefusesARotationThatIsNoN
     EXPECT_EQ(series.m_dRotationDeg, 10.0);
     EXPECT_EQ(host.nRefreshes, 1);
     EXPECT_EQ(Text(page, IDC_ROTATION), "12abc"); // left for the user to correct
+
+    // Beyond a full turn either way is a typing error, refused as on the
+    // command line.
+    for (const char* rotation : {"1e18", "-360.5"}) {
+        host.dialogs.messages.clear();
+        Type(page, IDC_ROTATION, rotation);
+        Click(page, "Re-Extract");
+        EXPECT_EQ(host.dialogs.messages,
+                  std::vector<std::string>{"The rotation must lie between -360 and 360 degrees."});
+        EXPECT_EQ(series.m_dRotationDeg, 10.0);
+        EXPECT_EQ(host.nRefreshes, 1);
+    }
 }
 
 TEST_F(A22TimePage, CharactFunctionEvaluatesOrLeavesTheTabsOfATooShortSeries) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -70,6 +71,7 @@ TEST(ConfidenceReport, BlockFollowsTheReportAndMatchesGolden) {
 }
 
 TEST(ConfidenceReport, TimesOfARecordWithoutTimeBaseAreNotNumbers) {
+    TempDir dir;
     CA1TimeSeries series = MakeEvaluatedSeries();
     series.m_dPeriod = 0.0;
     const std::string block = BuildConfidenceBlock(series, MakeConfidence());
@@ -79,6 +81,26 @@ TEST(ConfidenceReport, TimesOfARecordWithoutTimeBaseAreNotNumbers) {
     EXPECT_EQ(block.find(" s ("), std::string::npos) << block;
     EXPECT_EQ(block.find(" s)"), std::string::npos) << block;
     EXPECT_NE(block.find("0.0735 nm (90 % interval"), std::string::npos);
+
+    // The table uses the report's words for the same values, never a
+    // number of its own: five time columns per replicate.
+    ASSERT_TRUE(ExportConfidenceTable(series, MakeConfidence(), dir.File("table.txt")));
+    const std::string table = ReadFileBytes(dir.File("table.txt"));
+    EXPECT_EQ(CountOccurrences(table, "; time base unknown"), 3u * 5u) << table;
+    EXPECT_NE(table.find("           0.07;            0.9; time base unknown;"), std::string::npos)
+        << table;
+}
+
+// Without a result the block says why; the table is not written.
+TEST(ConfidenceReport, RefusedIntervalsAreNamedInTheBlock) {
+    const CA1TimeSeries series = MakeEvaluatedSeries();
+    CONFIDENCERESULT refused;
+    refused.strNotComputed = "image number 3 follows image number 3 (the numbers are repeated or "
+                             "out of order)";
+    const std::vector<std::string> lines = SplitCrLf(BuildConfidenceBlock(series, refused));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "  Confidence (90 %)");
+    EXPECT_EQ(lines[3], "   - no intervals were computed: " + refused.strNotComputed + ".");
 }
 
 TEST(ConfidenceReport, TableHoldsOneRowPerReplicateAndMatchesGolden) {
@@ -90,6 +112,22 @@ TEST(ConfidenceReport, TableHoldsOneRowPerReplicateAndMatchesGolden) {
     ASSERT_TRUE(ExportConfidenceTable(series, MakeConfidence(), path));
     ExpectMatchesGolden(ReadFileBytes(path), "export_confidence.txt");
     EXPECT_TRUE(log.Has(Debug(1, "Successfully saved confidence table to file [" + path + "].")));
+
+    // An unbounded lifetime is the report's word, never "INF" or the huge
+    // stand-in; a value that is no number is an empty field.
+    const std::string table = ReadFileBytes(path);
+    EXPECT_NE(table.find(";      unbounded\r\n"), std::string::npos);
+    CONFIDENCERESULT spoiled = MakeConfidence();
+    spoiled.replicates[1].values[kConfidenceDi] = std::nan("");
+    spoiled.replicates[1].values[kConfidenceModelLifetime] = 1.7976931348623156e305;
+    ASSERT_TRUE(ExportConfidenceTable(series, spoiled, dir.File("spoiled.txt")));
+    const std::string spoiledTable = ReadFileBytes(dir.File("spoiled.txt"));
+    EXPECT_NE(spoiledTable.find("             2;              1;               ;"),
+              std::string::npos)
+        << spoiledTable;
+    EXPECT_FALSE(HoldsNonFiniteNumber(spoiledTable));
+    EXPECT_EQ(spoiledTable.find("E+305"), std::string::npos);
+    std::filesystem::remove(dir.File("spoiled.txt"));
 
     // Without a bootstrap result nothing is written.
     EXPECT_FALSE(ExportConfidenceTable(series, CONFIDENCERESULT{}, dir.File("none.txt")));

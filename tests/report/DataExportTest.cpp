@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using ExportFunction = bool (CA1TimeSeries::*)(const std::string&);
@@ -316,6 +318,55 @@ TEST(DataExport, NotReadyWritesNothing) {
             EXPECT_EQ(FilesIn(dir.Path()), 0u);
         }
     }
+}
+
+// Values a file cannot hold leave that file out with an error record;
+// every other file of the series is written as before.
+TEST(DataExport, ValuesAFileCannotHoldLeaveItOut) {
+    struct UNWRITABLECASE {
+        const char* pszCase;
+        void (*spoil)(CA1TimeSeries& series);
+        const char* pszRecord; // the record that says why, after the not-ready one
+    };
+    const UNWRITABLECASE cases[] = {
+        // A stop time not after the start time: the curves have no time axis.
+        {"no time base", [](CA1TimeSeries& s) { s.m_dPeriod = 0.0; },
+         "- The recording has no time base (its stop time is not after its start time): the "
+         "curve has no time axis."},
+        // A finite value beyond the 32-bit float range of the binary files;
+        // the text table keeps it exactly.
+        {"beyond float", [](CA1TimeSeries& s) { s.m_CFuncData[1].dX = 1e40; },
+         "does not fit the 32-bit floats of file ["},
+    };
+    for (const UNWRITABLECASE& c : cases) {
+        for (const EXPORTCASE& test : kCases) {
+            SCOPED_TRACE(std::string(c.pszCase) + ": " + test.pszGolden);
+            TempDir dir;
+            LogCapture capture(0);
+            CA1TimeSeries series = MakeEvaluatedSeries();
+            series.m_pLog = capture.Log();
+            c.spoil(series);
+            const bool bRefused = std::string(c.pszCase) == "no time base"
+                                      ? test.bNeedsModel
+                                      : test.function == &CA1TimeSeries::ExportCFuncData;
+            EXPECT_EQ((series.*test.function)(dir.File("out")), !bRefused);
+            EXPECT_EQ(FilesIn(dir.Path()), bRefused ? 0u : 1u);
+            const std::vector<std::string> lines = capture.Lines();
+            EXPECT_EQ(std::any_of(lines.begin(), lines.end(),
+                                  [&](const std::string& line) {
+                                      return line.find(c.pszRecord) != std::string::npos;
+                                  }),
+                      bRefused);
+            if (bRefused)
+                continue;
+            EXPECT_FALSE(HoldsNonFiniteNumber(ReadFileBytes(dir.File("out"))));
+        }
+    }
+    TempDir dir;
+    CA1TimeSeries series = MakeEvaluatedSeries();
+    series.m_CFuncData[1].dX = 1e40;
+    EXPECT_NE(Export(series, &CA1TimeSeries::ExportCFuncTable, dir).find("1E+40"),
+              std::string::npos);
 }
 
 TEST(DataExport, UncreatableFileReportsOpenFailure) {

@@ -1,11 +1,13 @@
 #include "support/TestSupport.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 TempDir::TempDir() {
@@ -53,14 +55,35 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     return lines;
 }
 
-std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine) {
+bool HoldsNonFiniteNumber(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* word : {"nan", "inf"})
+        for (std::size_t at = lower.find(word); at != std::string::npos;
+             at = lower.find(word, at + 1))
+            if (at == 0 ||
+                std::string_view(" \t;+-:(").find(lower[at - 1]) != std::string_view::npos)
+                return true;
+    return false;
+}
+
+std::size_t CountOccurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine,
+                             const char* hugeValue) {
     std::string log = "C1A1 series successfully started.\r\n";
     log += "dTime: " + std::to_string(startSeconds) + " s\r\n";
     for (int i = 1; i <= lines; ++i) {
         char amplitude[32];
         std::snprintf(amplitude, sizeof amplitude, "%.3f", 2.0 + std::sin(0.3 * i) + 0.02 * i);
         log += "#" + std::to_string(i) + ": C1: 1.0nm / 0.0deg, A1: " +
-               (i == hugeLine ? std::string("1e200") : std::string(amplitude)) + "nm / " +
+               (i == hugeLine ? std::string(hugeValue) : std::string(amplitude)) + "nm / " +
                std::to_string(7 * i % 360) + ".0deg, 600 cnts\r\n";
     }
     log += "C1A1 series stopped by user.\r\n";

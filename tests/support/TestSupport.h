@@ -36,8 +36,17 @@ std::vector<std::string> SplitCrLf(const std::string& text);
 
 // A C1A1 log of one recording with `lines` data lines between the time
 // stamps `startSeconds` and `stopSeconds`; the amplitudes wander smoothly,
-// and the data line numbered `hugeLine` (from 1; 0 for none) logs 1e200 nm.
-std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine = 0);
+// and the data line numbered `hugeLine` (from 1; 0 for none) logs
+// `hugeValue` nm.
+std::string GeneratedC1A1Log(int startSeconds, int stopSeconds, int lines, int hugeLine = 0,
+                             const char* hugeValue = "1e200");
+
+// True when the text holds "nan" or "inf" in any case as a number of its
+// own (after a blank, a sign or a semicolon): "dinfo" is no number.
+bool HoldsNonFiniteNumber(const std::string& text);
+
+// How often `part` occurs in `text`, overlaps included.
+std::size_t CountOccurrences(const std::string& text, const std::string& part);
 
 // `ascii` as UTF-16 with a byte-order mark, little- or big-endian.
 std::string Utf16WithMark(const std::string& ascii, bool bigEndian);

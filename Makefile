@@ -91,6 +91,7 @@ bench: build
 # Coverage of the confidence intervals on simulated series (minutes).
 validate: build
 	$(BUILD_DIR)/tests/validate_confidence
+	$(BUILD_DIR)/tests/validate_comparison
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

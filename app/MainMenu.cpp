@@ -18,6 +18,7 @@ const MENUROW kMainMenuRows[] = {
     {"File", "Export Image", ID_FILE_EXPORT_IMAGE, nullptr},
     {"File", "Export Data Table", ID_FILE_EXPORT_TABLE, nullptr},
     {"File", "Export Binary Data", ID_FILE_EXPORT_BINARY, nullptr},
+    {"File", "Export Report...", ID_FILE_EXPORT_REPORT, nullptr},
     {"File", nullptr, 0, nullptr},
     {"File", "Quit", ID_FILE_QUIT, nullptr},
     {"Analyze", "Re-Extract Data", ID_ANALYZE_REEXTRACT, "Ctrl+E"},

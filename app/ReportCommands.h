@@ -1,0 +1,7 @@
+#pragma once
+
+class CTessaricDlg;
+
+// Adds File > Export Report...: the current series or every series as one
+// HTML or PDF report, chosen by the save dialog's filter.
+void RegisterReportCommands(CTessaricDlg& window);

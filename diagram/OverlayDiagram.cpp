@@ -59,6 +59,9 @@ struct OVERLAYPLOT {
     double dYMax = 0.0;
     std::vector<OVERLAYCURVE> curves;
     std::vector<std::pair<std::size_t, std::string>> legend;
+    // The legend's corner: where the curves are not. f(t) rises to the
+    // upper right, P(a,t) falls from the upper left.
+    bool bLegendRight = false;
 };
 
 QImage DrawPlot(const OVERLAYPLOT& plot, QSize size) {
@@ -125,7 +128,9 @@ QImage DrawPlot(const OVERLAYPLOT& plot, QSize size) {
     for (const auto& [colour, label] : plot.legend)
         width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(label)));
     const double rows = static_cast<double>(plot.legend.size());
-    const QRectF box(area.left() + 6, area.top() + 6, width + 34, 16.0 * rows + 6);
+    const double boxWidth = width + 34;
+    const QRectF box(plot.bLegendRight ? area.right() - 6 - boxWidth : area.left() + 6,
+                     area.top() + 6, boxWidth, 16.0 * rows + 6);
     painter.setPen(Qt::gray);
     painter.setBrush(Qt::white);
     if (!plot.legend.empty())
@@ -188,6 +193,7 @@ OVERLAYPLOT ProbabilityPlot(const std::vector<COMPAREDSERIES>& series) {
     plot.strXTitle = "Timespan t [s]";
     plot.strYTitle = "P(a,t)";
     plot.dYMax = 1.0;
+    plot.bLegendRight = true;
     for (std::size_t i = 0; i < series.size(); ++i) {
         const CA1TimeSeries& s = *series[i].pSeries;
         if (!s.HasModel() || !s.HasTimeBase())

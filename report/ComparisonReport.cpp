@@ -17,27 +17,30 @@ namespace {
 struct COMPARISONROW {
     const char* pszLabel;
     bool bTime;
+    // "%.1f" for the lifetimes as the report writes them, "%.3G" for the
+    // model parameters.
+    const char* pszFormat;
     ConfidenceQuantity quantity;
     double (*value)(const CA1TimeSeries& series);
 };
 
 const COMPARISONROW kRows[] = {
-    {"Di [nm]", false, kConfidenceDi, [](const CA1TimeSeries& s) { return s.m_dModelDi; }},
-    {"Da [nm]", false, kConfidenceDa, [](const CA1TimeSeries& s) { return s.m_dModelDa; }},
-    {"tc [s]", true, kConfidenceTc,
+    {"Di [nm]", false, "%.3G", kConfidenceDi, [](const CA1TimeSeries& s) { return s.m_dModelDi; }},
+    {"Da [nm]", false, "%.3G", kConfidenceDa, [](const CA1TimeSeries& s) { return s.m_dModelDa; }},
+    {"tc [s]", true, "%.3G", kConfidenceTc,
      [](const CA1TimeSeries& s) { return s.m_dModelTc * s.m_dPeriod; }},
-    {"s [nm]", false, kConfidenceS, [](const CA1TimeSeries& s) { return s.m_dModelS; }},
-    {"model lifetime [s]", true, kConfidenceModelLifetime,
+    {"s [nm]", false, "%.3G", kConfidenceS, [](const CA1TimeSeries& s) { return s.m_dModelS; }},
+    {"model lifetime [s]", true, "%.1f", kConfidenceModelLifetime,
      [](const CA1TimeSeries& s) { return s.m_dModelLifetime; }},
-    {"lower limit 84% [s]", true, kConfidenceLowerLimit,
+    {"lower limit 84% [s]", true, "%.1f", kConfidenceLowerLimit,
      [](const CA1TimeSeries& s) {
          return s.GetProbabilityLifetime(s.m_dTolerance, kUpperBandProbability);
      }},
-    {"median limit 50% [s]", true, kConfidenceMedianLimit,
+    {"median limit 50% [s]", true, "%.1f", kConfidenceMedianLimit,
      [](const CA1TimeSeries& s) {
          return s.GetProbabilityLifetime(s.m_dTolerance, kMedianProbability);
      }},
-    {"upper limit 16% [s]", true, kConfidenceUpperLimit,
+    {"upper limit 16% [s]", true, "%.1f", kConfidenceUpperLimit,
      [](const CA1TimeSeries& s) {
          return s.GetProbabilityLifetime(s.m_dTolerance, kLowerBandProbability);
      }},
@@ -50,7 +53,7 @@ std::string ValueText(const CA1TimeSeries& series, const COMPARISONROW& row, dou
         return "-";
     if (std::isinf(value) || (row.bTime && IsUnboundedTime(value, series.m_dPeriod)))
         return "unbounded";
-    return FormatC("%.3G", value);
+    return FormatC(row.pszFormat, value);
 }
 
 std::string CellText(const COMPAREDSERIES& item, const COMPARISONROW& row) {
@@ -71,6 +74,10 @@ std::string Padded(std::string text, std::size_t width) {
     if (text.size() < width)
         text.append(width - text.size(), ' ');
     return text;
+}
+
+std::string TrimmedRight(const std::string& line) {
+    return line.substr(0, line.find_last_not_of(' ') + 1);
 }
 
 std::string VerdictLine(const COMPARISONVERDICT& verdict) {
@@ -96,15 +103,16 @@ std::string BuildComparisonText(const std::vector<COMPAREDSERIES>& series,
     for (std::size_t i = 0; i < series.size(); ++i)
         text += FormatC("  %zu: ", i + 1) + series[i].strLabel + " (" +
                 EvaluationStateText(*series[i].pSeries) + ")\n";
-    text += "\n" + Padded("", kLabelWidth);
-    for (std::size_t i = 0; i < series.size(); ++i)
-        text += Padded(FormatC("series %zu", i + 1), kCellWidth);
     text += "\n";
+    std::string header = Padded("", kLabelWidth);
+    for (std::size_t i = 0; i < series.size(); ++i)
+        header += Padded(FormatC("series %zu", i + 1), kCellWidth);
+    text += TrimmedRight(header) + "\n";
     for (const COMPARISONROW& row : kRows) {
         std::string line = Padded(row.pszLabel, kLabelWidth);
         for (const COMPAREDSERIES& item : series)
             line += Padded(CellText(item, row), kCellWidth);
-        text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+        text += TrimmedRight(line) + "\n";
     }
     if (pVerdict)
         text += "\n" + VerdictLine(*pVerdict) + "\n";

@@ -5,7 +5,7 @@
 // other both come from the same process. Each recording is evaluated and
 // bootstrapped as tessaric-cli compare does, and the study counts how often
 // the verdict is "changed". Usage:
-//     validate_comparison [PAIRS [REPLICATES [IMAGES]]]   (50 100 400)
+//     validate_comparison [PAIRS [REPLICATES [IMAGES]]]   (50 100 3000)
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
 #include "evaluation/BootstrapConfidence.h"
@@ -44,7 +44,7 @@ CONFIDENCERESULT Bootstrapped(double di, unsigned seed, int images, int replicat
     settings.dDi = di;
     settings.dDa = 0.0;
     settings.dDrift = 0.001;
-    settings.dNoise = 0.05;
+    settings.dNoise = 0.02;
     settings.nSeed = seed;
     CA1TimeSeries series = SimulatedSeries(settings);
     if (!EvaluateSeries(series, EVALUATIONINPUTS{}, true, seed) || !series.HasModel())
@@ -61,7 +61,7 @@ CONFIDENCERESULT Bootstrapped(double di, unsigned seed, int images, int replicat
 int main(int argc, char** argv) {
     const int pairs = Argument(argc, argv, 1, 50);
     const int replicates = Argument(argc, argv, 2, 100);
-    const int images = Argument(argc, argv, 3, 400);
+    const int images = Argument(argc, argv, 3, 3000);
     // A strength that a corrector shows; the second of a changed pair is
     // 1.5 times as strong.
     constexpr double kDi = 0.05;

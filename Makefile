@@ -4,7 +4,10 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-# Extra CMake options for every configure, e.g. CMAKE_FLAGS=-DTESSARIC_WERROR=ON
+# Extra CMake options for every configure, e.g. CMAKE_FLAGS=-DTESSARIC_WERROR=ON.
+# A build folder remembers the options it was configured with; other options
+# configure it afresh, so that a flag given to an existing build holds and one
+# left out is dropped rather than kept in the cache.
 CMAKE_FLAGS ?=
 # Seconds each fuzz harness runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
@@ -19,6 +22,18 @@ PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test sanitize fuzz run deb bench validate format clean
+
+# $(call configure_once,DIR,OPTIONS): configure DIR unless its stamp holds
+# exactly OPTIONS. `--fresh` drops the old cache, so an option that is no
+# longer given does not live on in it; the objects stay, and ninja rebuilds
+# only what the new options change.
+define configure_once
+@stamp='$(1)/.tessaric-configure-options'; options='$(strip $(2))'; \
+if [ ! -f '$(1)/build.ninja' ] || [ "$$(cat "$$stamp" 2>/dev/null)" != "$$options" ]; then \
+  echo "Configuring $(1) with: $$options"; \
+  cmake --fresh -S . -B '$(1)' -G Ninja $(2) && printf '%s\n' "$$options" > "$$stamp"; \
+fi
+endef
 
 all: build
 
@@ -37,7 +52,7 @@ deps:
 	  echo "note: de_DE.UTF-8 could not be generated; the locale test will be skipped"
 
 configure: deps
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	$(call configure_once,$(BUILD_DIR),-DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS))
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -48,9 +63,8 @@ test: build
 # The whole test suite built by clang with AddressSanitizer and
 # UndefinedBehaviorSanitizer: one build that also proves the clang build.
 sanitize: deps
-	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake -S . -B $(SANITIZE_DIR) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DTESSARIC_SANITIZE=ON -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	$(call configure_once,$(SANITIZE_DIR),-DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTESSARIC_SANITIZE=ON -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS))
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
@@ -58,10 +72,9 @@ sanitize: deps
 # get, so that CI builds and exercises that path too; the x86-64 kernels run
 # under the sanitizers in `make sanitize`.
 fuzz: deps
-	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSARIC_FUZZ=ON \
-	  -DTESSARIC_PORTABLE_KERNELS=ON \
-	  -DTESSARIC_BUILD_TESTS=OFF -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	$(call configure_once,$(FUZZ_DIR),-DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DTESSARIC_FUZZ=ON -DTESSARIC_PORTABLE_KERNELS=ON \
+	  -DTESSARIC_BUILD_TESTS=OFF -DTESSARIC_BUILD_BENCH=OFF $(CMAKE_FLAGS))
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
 	tests/fuzz/run_fuzzers.sh $(FUZZ_SECONDS) $(FUZZ_DIR)
 

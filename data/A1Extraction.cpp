@@ -129,7 +129,7 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     series.m_dModelTc = 0.0;
     series.m_dModelS = 0.0;
     series.m_dModelLifetime = 0.0;
-    series.m_nModelLifetimeState = 0;
+    series.m_nModelLifetimeState = kModelLifetimeNone;
     series.m_dModelSSqr = 0.0;
     if (series.m_nPage > 1)
         series.m_nPage = 1;

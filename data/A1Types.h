@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,20 @@ struct UNIT {
     double dFactor = 1.0;
 };
 
-// The parameters of a series' stability model (Di, Da, tc, s) in this order:
-// Di, Da and s in nm, tc in image steps.
-using ModelParameters = std::array<double, 4>;
+// The slots of the stability model's parameters: Di (constant random walk),
+// Da (decaying random walk) and s (drift) in nm, tc (correlation time of the
+// decaying walk) in image steps. The fit and the confidence table share the
+// order.
+enum ModelSlot : std::size_t { kModelDi = 0, kModelDa = 1, kModelTc = 2, kModelS = 3, kModelSlots };
+using ModelParameters = std::array<double, kModelSlots>;
+
+// What became of the lifetime taken from the fitted model.
+enum ModelLifetimeState : std::int32_t {
+    kModelLifetimeNone = 0,
+    kModelLifetimeFound = 1,
+    // the model stays below the tolerance up to the largest time the program
+    // can express (the lifetime then holds that time)
+    kModelLifetimeUnbounded = -2,
+    // the tolerance was not a positive number
+    kModelLifetimeError = -3,
+};

@@ -108,7 +108,7 @@ void CA1TimeSeries::Reset() {
     m_dModelTc = 0.0;
     m_dModelS = 0.0;
     m_dModelLifetime = 0.0;
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_dModelSSqr = 0.0;
 }
 
@@ -153,10 +153,10 @@ ModelParameters CA1TimeSeries::GetRandomWalkParameters() const {
 }
 
 void CA1TimeSeries::SetModelParameters(const ModelParameters& params) {
-    m_dModelDi = params[0];
-    m_dModelDa = params[1];
-    m_dModelTc = params[2];
-    m_dModelS = params[3];
+    m_dModelDi = params[kModelDi];
+    m_dModelDa = params[kModelDa];
+    m_dModelTc = params[kModelTc];
+    m_dModelS = params[kModelS];
 }
 
 void CA1TimeSeries::GetCFuncRange(double& tMin, double& tMax, double& fMin, double& fMax) const {

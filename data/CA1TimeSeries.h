@@ -140,11 +140,9 @@ public:
     double m_dModelTc = 0.0;
     double m_dModelS = 0.0;
     double m_dModelLifetime = 0.0;
-    // State of m_dModelLifetime: 0 none, 1 determined, -2 unbounded: the
-    // model stays below the tolerance up to VLARGE image steps
-    // (m_dModelLifetime then holds VLARGE steps in seconds), -3 error
-    // (invalid tolerance).
-    std::int32_t m_nModelLifetimeState = 0;
+    // State of m_dModelLifetime; when unbounded it holds VLARGE image steps
+    // in seconds.
+    ModelLifetimeState m_nModelLifetimeState = kModelLifetimeNone;
     double m_dModelSSqr = 0.0;
     std::vector<UNIT> m_SqrUnits;
     std::vector<UNIT> m_LenUnits;

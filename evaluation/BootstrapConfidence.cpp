@@ -34,15 +34,13 @@
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CNumber.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -162,36 +160,22 @@ CONFIDENCEREPLICATE RunReplicate(const CA1TimeSeries& series, const REPLICATEPRO
 void RunReplicates(const CA1TimeSeries& series, const REPLICATEPROCESS& process,
                    const CONFIDENCESETTINGS& settings, std::uint32_t threads,
                    std::vector<CONFIDENCEREPLICATE>& replicates) {
-    std::atomic<std::size_t> next{0};
     std::mutex progressMutex;
     std::int32_t done = 0;
     const auto total = static_cast<std::int32_t>(replicates.size());
-    auto work = [&] {
-        for (std::size_t index = next++; index < replicates.size(); index = next++) {
-            replicates[index] = RunReplicate(series, process, settings.nSeed, index);
-            const std::lock_guard<std::mutex> lock(progressMutex);
-            ++done;
-            if (settings.progress)
-                settings.progress(done, total);
-        }
-    };
-    std::vector<std::thread> workers;
-    try {
-        for (std::uint32_t t = 1; t < threads; ++t)
-            workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer threads than wished: the ones that started and this one
-        // share the rest.
-    }
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
+    ParallelFor(replicates.size(), threads, [&](std::size_t index, std::size_t) {
+        replicates[index] = RunReplicate(series, process, settings.nSeed, index);
+        const std::lock_guard<std::mutex> lock(progressMutex);
+        ++done;
+        if (settings.progress)
+            settings.progress(done, total);
+    });
 }
 
 std::uint32_t ThreadCount(const CONFIDENCESETTINGS& settings) {
     std::uint32_t threads = settings.nThreads;
     if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
+        threads = static_cast<std::uint32_t>(WorkerCount());
     return std::min<std::uint32_t>(threads, static_cast<std::uint32_t>(settings.nReplicates));
 }
 
@@ -205,7 +189,7 @@ ConfidenceValues SeriesConfidenceValues(const CA1TimeSeries& series) {
     values[kConfidenceS] = series.m_dModelS;
     // An unbounded model lifetime is stored as VLARGE steps in seconds;
     // as an interval's edge it is infinite.
-    values[kConfidenceModelLifetime] = series.m_nModelLifetimeState == -2
+    values[kConfidenceModelLifetime] = series.m_nModelLifetimeState == kModelLifetimeUnbounded
                                            ? std::numeric_limits<double>::infinity()
                                            : series.m_dModelLifetime;
     const double probabilities[] = {kUpperBandProbability, kMedianProbability,

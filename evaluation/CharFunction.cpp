@@ -127,7 +127,7 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     m_dLifetime = 0.0;
     m_nLifetimeState = 0;
     m_dModelLifetime = 0.0;
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_dMeasError = 0.0;
     m_dMeasErrorX = 0.0;
     m_dMeasErrorY = 0.0;

@@ -34,27 +34,27 @@ std::vector<std::string> FitNotes(const CA1TimeSeries& series) {
     const FITBOUNDS bounds = ModelFitBounds(series);
     const double tmaxCF = series.m_CFuncData.back().nImage * series.m_dPeriod;
 
-    if (series.m_dModelDi <= kNearZeroFraction * bounds.upper[0])
+    if (series.m_dModelDi <= kNearZeroFraction * bounds.upper[kModelDi])
         notes.emplace_back("Di is near 0: a walk decaying with tc stands in; lifetime may be too "
                            "long.");
-    else if (AtUpperBound(series.m_dModelDi, bounds.upper[0]))
+    else if (AtUpperBound(series.m_dModelDi, bounds.upper[kModelDi]))
         notes.emplace_back("Di is at the top of its range: the model misses the data; use with "
                            "care.");
     // without a decaying walk tc has nothing to describe
-    const bool decaying = series.m_dModelDa > kNearZeroFraction * bounds.upper[1];
+    const bool decaying = series.m_dModelDa > kNearZeroFraction * bounds.upper[kModelDa];
     if (decaying && AtUpperBound(series.m_dModelTc, bounds.dKt))
         notes.emplace_back("tc reaches the longest time span: the correlation time is not "
                            "measured.");
-    if (AtUpperBound(series.m_dModelDa, bounds.upper[1]))
+    if (AtUpperBound(series.m_dModelDa, bounds.upper[kModelDa]))
         notes.emplace_back("Da is at the top of its range: the initial rise of f(t) is not "
                            "described.");
-    if (AtUpperBound(series.m_dModelS, bounds.upper[3]))
+    if (AtUpperBound(series.m_dModelS, bounds.upper[kModelS]))
         notes.emplace_back("s is at the top of its range: the drift is not described well.");
 
-    if (series.m_nModelLifetimeState == -2) {
+    if (series.m_nModelLifetimeState == kModelLifetimeUnbounded) {
         notes.emplace_back("The model never reaches the tolerance: no lifetime can be "
                            "confirmed.");
-    } else if (series.m_nModelLifetimeState == 1 && tmaxCF > 0.0 &&
+    } else if (series.m_nModelLifetimeState == kModelLifetimeFound && tmaxCF > 0.0 &&
                series.m_dModelLifetime > kMaxExtrapolation * tmaxCF) {
         notes.emplace_back(
             FormatC("Lifetime is %.3G x the longest time span: an extrapolation; record "

@@ -127,7 +127,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
         LogMessage("ERROR: Lifetime evaluation from the model function failed. The astigmatism "
                    "tolerance is not a positive number.");
         m_dModelLifetime = 0.0;
-        m_nModelLifetimeState = -3;
+        m_nModelLifetimeState = kModelLifetimeError;
         return 0.0;
     }
     const bool validPeriod = IsValidPeriod(m_dPeriod);
@@ -139,7 +139,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
         // The largest time the program can express stands for "unbounded",
         // as it does for the probability lifetimes.
         m_dModelLifetime = UnboundedSeconds(t0);
-        m_nModelLifetimeState = -2;
+        m_nModelLifetimeState = kModelLifetimeUnbounded;
         LogMessage("Warning: Lifetime could not be determined from the model function.");
         LogMessage(FormatC("         - The model stays below the squared astigmatism tolerance of "
                            "%.3f nm\u00B2",
@@ -151,7 +151,7 @@ double CA1TimeSeries::EvaluateModelLifetime(double dTolerance) {
         return crossing.dSteps;
     }
     m_dModelLifetime = t0 * crossing.dSteps;
-    m_nModelLifetimeState = 1;
+    m_nModelLifetimeState = kModelLifetimeFound;
     LogMessage("Lifetime evaluation from the model function:");
     LogMessage(FormatC("- Astigmatism tolerance: %.3f nm.", dTolerance));
     LogMessage("- Lifetime: " + LifetimeSecondsText(m_dModelLifetime) + ".");
@@ -219,10 +219,10 @@ std::string CA1TimeSeries::GetModelLifetimeText() const {
         return "No evaluation present.";
     if (m_nModelState != 1)
         return "Unknown state.";
-    if (m_nModelLifetimeState == -3)
+    if (m_nModelLifetimeState == kModelLifetimeError)
         return "Error during evaluation.";
     const std::string tolerance = FormatC("Astigmatism tolerance: %.3f nm", m_dTolerance);
-    if (m_nModelLifetimeState == -2)
+    if (m_nModelLifetimeState == kModelLifetimeUnbounded)
         return "Estimated lifetime: unbounded, " + tolerance;
     return "Estimated lifetime: " + LifetimeSecondsText(m_dModelLifetime) + ", " + tolerance;
 }

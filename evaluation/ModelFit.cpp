@@ -4,13 +4,13 @@
 #include "evaluation/ModelFitBounds.h"
 #include "evaluation/OrderedRuns.h"
 #include "infra/CNumber.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <new>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -149,7 +149,7 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
     double best = 0.0;
     module.GetSSquare(best);
     CFitModule partner;
-    const std::size_t workers = std::thread::hardware_concurrency() >= 2 && setUp(partner) ? 2 : 1;
+    const std::size_t workers = WorkerCount() >= 2 && setUp(partner) ? 2 : 1;
     std::array<CFitModule*, 2> modules = {&module, &partner};
     std::atomic<bool> abort{false};
     for (CFitModule* fit : modules)
@@ -198,13 +198,13 @@ void CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed, const ProgressC
         return;
     }
 
-    m_dModelDi = std::fabs(kept[0]);
-    m_dModelDa = std::fabs(kept[1]);
-    m_dModelTc = kept[2];
-    m_dModelS = std::fabs(kept[3]);
+    m_dModelDi = std::fabs(kept[kModelDi]);
+    m_dModelDa = std::fabs(kept[kModelDa]);
+    m_dModelTc = kept[kModelTc];
+    m_dModelS = std::fabs(kept[kModelS]);
     m_dModelSSqr = unweighted;
     // the lifetime state described the earlier model
-    m_nModelLifetimeState = 0;
+    m_nModelLifetimeState = kModelLifetimeNone;
     m_nModelState = 1;
     LogMessage(FormatC("- fit result: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, "
                        "s-sqr = %.3G",

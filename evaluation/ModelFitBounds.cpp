@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-constexpr std::size_t kTcIndex = 2;
-}
-
 FITBOUNDS ModelFitBounds(const CA1TimeSeries& series) {
     FITBOUNDS bounds;
     const double t0 = series.m_dPeriod;
@@ -49,7 +45,7 @@ ModelParameters ModelFitScales(const FITBOUNDS& bounds) {
         // that distance. Its whole range as the scale would let the first
         // steps sweep tc across the box, where most starts lose Da to 0
         // and, with it, every trace of tc.
-        if (j == kTcIndex)
+        if (j == kModelTc)
             width = std::sqrt(width);
         // a power of two divides without rounding; a subnormal width would
         // give a scale whose quotients overflow

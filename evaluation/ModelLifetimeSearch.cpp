@@ -43,8 +43,9 @@ MODELCROSSING SearchModelCrossing(const ModelParameters& params, double a2) {
         if (above >= VLARGE) {
             // Di or the drift make the model grow without end: the crossing
             // exists, only later than any time the program can express.
-            crossing.kind =
-                (params[0] != 0.0 || params[3] != 0.0) ? CrossingKind::Beyond : CrossingKind::Never;
+            crossing.kind = (params[kModelDi] != 0.0 || params[kModelS] != 0.0)
+                                ? CrossingKind::Beyond
+                                : CrossingKind::Never;
             return crossing;
         }
         below = above;

@@ -1,9 +1,9 @@
 #include "evaluation/OrderedRuns.h"
 
+#include "infra/ParallelFor.h"
+
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 void RunJobsInOrder(std::size_t nCount, std::size_t nWorkers, const OrderedJob& job,
@@ -25,39 +25,34 @@ void RunJobsInOrder(std::size_t nCount, std::size_t nWorkers, const OrderedJob& 
             finished.notify_all();
         }
     };
-    std::vector<std::thread> helpers;
-    for (std::size_t worker = 1; worker < nWorkers; ++worker) {
-        try {
-            helpers.emplace_back(helperLoop, worker);
-        } catch (const std::system_error&) {
-            // fewer threads than asked for: the others share the jobs
-            break;
+    const auto judgeLoop = [&] {
+        std::unique_lock lock(mutex);
+        for (std::size_t judged = 0; judged < nCount;) {
+            if (done[judged]) {
+                lock.unlock();
+                const bool enough = judge(judged);
+                lock.lock();
+                ++judged;
+                if (enough)
+                    break;
+            } else if (next < nCount) {
+                // rather than wait, the caller does the next job itself
+                const std::size_t index = next++;
+                lock.unlock();
+                job(index, 0);
+                lock.lock();
+                done[index] = 1;
+            } else {
+                finished.wait(lock);
+            }
         }
-    }
-
-    std::unique_lock lock(mutex);
-    for (std::size_t judged = 0; judged < nCount;) {
-        if (done[judged]) {
-            lock.unlock();
-            const bool enough = judge(judged);
-            lock.lock();
-            ++judged;
-            if (enough)
-                break;
-        } else if (next < nCount) {
-            // rather than wait, the caller does the next job itself
-            const std::size_t index = next++;
-            lock.unlock();
-            job(index, 0);
-            lock.lock();
-            done[index] = 1;
-        } else {
-            finished.wait(lock);
-        }
-    }
-    stop = true;
-    abort.store(true);
-    lock.unlock();
-    for (std::thread& helper : helpers)
-        helper.join();
+        stop = true;
+        abort.store(true);
+    };
+    RunOnWorkers(nWorkers, [&](std::size_t worker) {
+        if (worker == 0)
+            judgeLoop();
+        else
+            helperLoop(worker);
+    });
 }

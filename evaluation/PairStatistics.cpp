@@ -1,12 +1,11 @@
 #include "evaluation/PairStatistics.h"
 
 #include "evaluation/PairSumKernels.h"
+#include "infra/ParallelFor.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -18,11 +17,11 @@ constexpr std::size_t kShiftPairs = 32;
 // rounding of q; beyond this ratio the distance is summed again around its
 // mean (a loss of at most 1e-14 relative below it).
 constexpr double kShiftRatio = 100.0;
-// Distances per block; the two threads take alternate blocks, so both get
-// about the same share of the work, which shrinks with the distance.
+// Distances per block; a free worker takes the next block, so all get about
+// the same share of the work, which shrinks with the distance.
 constexpr std::int32_t kThreadBlock = 16;
 // Below this many pairs the work (about a millisecond) does not pay for
-// starting a second thread.
+// starting more threads.
 constexpr double kThreadedPairs = 2e6;
 
 struct RUN {
@@ -186,35 +185,24 @@ void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progres
         total += pairs;
     std::atomic<double> done{0.0};
     // Block b covers the distances [b * kThreadBlock, (b + 1) * kThreadBlock);
-    // distance 0 is never evaluated.
-    const auto work = [&](std::int32_t firstBlock, std::int32_t step, bool report) {
-        for (std::int32_t block = firstBlock * kThreadBlock; block < m_nEndK;
-             block += step * kThreadBlock) {
+    // distance 0 is never evaluated. Each block writes only its own
+    // distances' sums, so any worker may take any block.
+    const auto blocks = static_cast<std::size_t>((m_nEndK + kThreadBlock - 1) / kThreadBlock);
+    const std::size_t workers = total >= kThreadedPairs ? WorkerCount() : 1;
+    const std::size_t ran =
+        ParallelFor(blocks, workers, [&](std::size_t index, std::size_t worker) {
+            const auto block = static_cast<std::int32_t>(index) * kThreadBlock;
             AccumulateDistances(kernel, std::max(block, 1),
                                 std::min(block + kThreadBlock, m_nEndK));
             const double pairs = BlockPairs(block);
             const double sofar = done.fetch_add(pairs) + pairs;
-            if (report && progress && total > 0.0)
+            // one worker reports, so that the shares it sees never go back
+            if (worker == 0 && progress && total > 0.0)
                 progress(std::min(sofar / total, 1.0));
-        }
-    };
-    std::thread helper;
-    if (total >= kThreadedPairs && std::thread::hardware_concurrency() >= 2) {
-        try {
-            helper = std::thread(work, 1, 2, false);
-        } catch (const std::system_error&) {
-            // no second thread to be had: this one does all the blocks
-        }
-    }
-    if (helper.joinable()) {
-        work(0, 2, true);
-        helper.join();
-        // the helper may have finished last
-        if (progress)
-            progress(1.0);
-    } else {
-        work(0, 1, true);
-    }
+        });
+    // another worker may have finished last
+    if (ran > 1 && progress)
+        progress(1.0);
 }
 
 std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {

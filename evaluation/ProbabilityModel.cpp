@@ -200,7 +200,7 @@ bool HasNaN(const ModelParameters& params) {
 }
 
 StepSpread SpreadAfter(double k, const ModelParameters& params) {
-    const double s = params[3];
+    const double s = params[kModelS];
     const double d2 = ModelSqrDiffusion(params, k);
     return {d2 * k, s * s * k / d2, s * s * k * k};
 }

@@ -7,22 +7,22 @@
 // the lifetime search, the probability model and the diagrams agree on one
 // value to the bit.
 double ModelSqrDiffusion(const ModelParameters& params, double k) {
-    return stabilityterms::SqrDiffusion(params.data(), stabilityterms::Decay(k, params[2]));
+    return stabilityterms::SqrDiffusion(params.data(), stabilityterms::Decay(k, params[kModelTc]));
 }
 
 double ModelFunction(const ModelParameters& params, double k) {
-    return stabilityterms::Value(k, params.data(), stabilityterms::Decay(k, params[2]));
+    return stabilityterms::Value(k, params.data(), stabilityterms::Decay(k, params[kModelTc]));
 }
 
 double StabilityModelValue(const double* pK, const std::int32_t* /*pnParams*/,
                            const double* pParams) {
-    return stabilityterms::Value(*pK, pParams, stabilityterms::Decay(*pK, pParams[2]));
+    return stabilityterms::Value(*pK, pParams, stabilityterms::Decay(*pK, pParams[kModelTc]));
 }
 
 void StabilityModelGradient(const double* pK, const std::int32_t* /*pnParams*/,
                             const double* pParams, double* pGradient) {
-    stabilityterms::Gradient(*pK, pParams, stabilityterms::Decay(*pK, pParams[2]), pGradient[0],
-                             pGradient[1], pGradient[2], pGradient[3]);
+    stabilityterms::Gradient(*pK, pParams, stabilityterms::Decay(*pK, pParams[kModelTc]),
+                             pGradient[0], pGradient[1], pGradient[2], pGradient[3]);
 }
 
 namespace {

@@ -34,30 +34,32 @@ static inline double Decay(double k, double tc) {
 // Without Da the decaying walk is absent whatever the decay is (0 * inf
 // would not be a number).
 static inline double SqrDiffusion(const double* p, double decay) {
-    const double decaying = p[1] == 0.0 ? 0.0 : p[1] * p[1] * decay;
-    return p[0] * p[0] + decaying;
+    const double decaying = p[kModelDa] == 0.0 ? 0.0 : p[kModelDa] * p[kModelDa] * decay;
+    return p[kModelDi] * p[kModelDi] + decaying;
 }
 
 static inline double Value(double k, const double* p, double decay) {
-    return p[3] * p[3] * k * k + 2.0 * k * SqrDiffusion(p, decay);
+    return p[kModelS] * p[kModelS] * k * k + 2.0 * k * SqrDiffusion(p, decay);
 }
 
 static inline void Gradient(double k, const double* p, double decay, double& dDi, double& dDa,
                             double& dTc, double& dS) {
-    dDi = 4.0 * p[0] * k;
-    dDa = 4.0 * p[1] * k * decay;
+    dDi = 4.0 * p[kModelDi] * k;
+    dDa = 4.0 * p[kModelDa] * k * decay;
     // As tc goes to 0 the decay vanishes faster than (k/tc)^2 grows, so the
     // derivative tends to 0; written out it would be 0 * inf, not a number,
     // which would stall every minimisation that touches tc = 0.
-    dTc = decay == 0.0 ? 0.0 : 2.0 * p[1] * p[1] * decay * (k / p[2]) * (k / p[2]);
-    dS = 2.0 * p[3] * k * k;
+    dTc = decay == 0.0
+              ? 0.0
+              : 2.0 * p[kModelDa] * p[kModelDa] * decay * (k / p[kModelTc]) * (k / p[kModelTc]);
+    dS = 2.0 * p[kModelS] * k * k;
 }
 
 static inline void Values(const double* __restrict pK, std::size_t n, const double* pParams,
                           double* __restrict pF, double* __restrict pDecay) {
     const double p[4] = {pParams[0], pParams[1], pParams[2], pParams[3]};
     for (std::size_t i = 0; i < n; ++i) {
-        const double decay = Decay(pK[i], p[2]);
+        const double decay = Decay(pK[i], p[kModelTc]);
         pF[i] = Value(pK[i], p, decay);
         pDecay[i] = decay;
     }

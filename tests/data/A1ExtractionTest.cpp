@@ -87,7 +87,7 @@ TEST(A1Extraction, ExtractionClearsResultsButKeepsErrorsAndInputs) {
     series.m_dModelTc = 12.0;
     series.m_dModelS = 0.01;
     series.m_dModelLifetime = 40.0;
-    series.m_nModelLifetimeState = -2;
+    series.m_nModelLifetimeState = kModelLifetimeUnbounded;
     series.m_dModelSSqr = 5.0;
     series.m_dMeasError = 0.7;
     series.m_dCFuncSlope = 0.2;

@@ -97,7 +97,7 @@ TEST(CharFunction, MeansVariancesInterceptAndResetOfLaterStages) {
     series.m_dLifetime = 3.0;
     series.m_nLifetimeState = 1;
     series.m_dModelLifetime = 7.0;
-    series.m_nModelLifetimeState = 1;
+    series.m_nModelLifetimeState = kModelLifetimeFound;
     series.EvaluateCharFunction(1);
 
     ASSERT_EQ(series.m_nCFuncState, 1);

@@ -80,7 +80,7 @@ TEST(ModelFit, RecoversTheGeneratingParameters) {
     CA1TimeSeries series = SeriesFromModel(params, 40, 2.5);
     series.m_pLog = log.Log();
     series.m_dPeriod = 0.5;
-    series.m_nModelLifetimeState = -2; // of an earlier model
+    series.m_nModelLifetimeState = kModelLifetimeUnbounded; // of an earlier model
     series.FitModel(20210106);
     ASSERT_EQ(series.m_nModelState, 1);
     EXPECT_EQ(series.m_nModelLifetimeState, 0);

@@ -42,7 +42,7 @@ CA1TimeSeries MakeEvaluatedSeries() {
     series.m_dModelTc = 12.3;
     series.m_dModelS = 0.004;
     series.m_dModelLifetime = 60.0;
-    series.m_nModelLifetimeState = 1;
+    series.m_nModelLifetimeState = kModelLifetimeFound;
     series.m_dModelSSqr = 0.000123;
     return series;
 }

@@ -73,7 +73,7 @@ TEST(StabilityReport, ModelLifetimeAloneWhenDirectEvaluationReachedTheEnd) {
 
 TEST(StabilityReport, ModelThatNeverReachesTheToleranceIsUnbounded) {
     CA1TimeSeries series = MakeEvaluatedSeries();
-    series.m_nModelLifetimeState = -2;
+    series.m_nModelLifetimeState = kModelLifetimeUnbounded;
     series.m_dModelLifetime = VLARGE * series.m_dPeriod;
     const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series));
     EXPECT_EQ(lines[5], "  Estimated lifetime: unbounded (direct method: 7.5 s)");
@@ -93,7 +93,7 @@ TEST(StabilityReport, UnboundedLifetimesAreNamedNotPrinted) {
         series.m_dPeriod = dPeriod;
         series.m_dModelDi = 0.0;
         series.m_dModelS = 0.0;
-        series.m_nModelLifetimeState = -2;
+        series.m_nModelLifetimeState = kModelLifetimeUnbounded;
         const std::vector<std::string> lines = SplitCrLf(BuildStabilityReport(series));
         ASSERT_GE(lines.size(), 43u);
         const std::vector<std::string> expected = {

@@ -26,6 +26,7 @@ const MENUROW kMainMenuRows[] = {
     {"Analyze", "Fit Model", ID_ANALYZE_FIT_MODEL, "Ctrl+M"},
     {"Analyze", "Probability Plot", ID_ANALYZE_PROBABILITY_PLOT, "Ctrl+P"},
     {"Analyze", "Evaluation Summary", ID_ANALYZE_SUMMARY, "Ctrl+S"},
+    {"Analyze", "Compare Series...", ID_ANALYZE_COMPARE, nullptr},
     {"Settings", "Program Parameters", ID_SETTINGS_PARAMETERS, nullptr},
     {nullptr, "About", ID_APP_ABOUT, "Alt+A"},
     {nullptr, "Disclaimer", ID_APP_DISCLAIMER, nullptr},

@@ -23,6 +23,7 @@ enum MainCommand : int {
     ID_FILE_EXPORT_BINARY = 32816,
     ID_APP_DISCLAIMER = 32819,
     ID_FILE_EXPORT_REPORT = 32830,
+    ID_ANALYZE_COMPARE = 32831,
 };
 
 // One row of the menu bar: the pop-up it belongs to (null for an item of

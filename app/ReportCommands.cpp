@@ -1,5 +1,6 @@
 #include "app/ReportCommands.h"
 
+#include "app/CCompareSeriesDlg.h"
 #include "app/CTessaricDlg.h"
 #include "app/MainMenu.h"
 #include "diagram/DiagramImage.h"
@@ -38,6 +39,13 @@ void OnExportReport(CTessaricDlg& w) {
     w.PutControls();
 }
 
+void OnCompareSeries(CTessaricDlg& w) {
+    w.TakeControls();
+    CCompareSeriesDlg dialog(w.m_SeriesList, w.m_nCurSeries, w.Dialogs(), w.m_Log, &w);
+    w.Dialogs().RunModal(dialog);
+    w.PutControls();
+}
+
 } // namespace
 
 void RegisterReportCommands(CTessaricDlg& window) {
@@ -45,4 +53,6 @@ void RegisterReportCommands(CTessaricDlg& window) {
     window.Commands().Add(
         ID_FILE_EXPORT_REPORT, [w] { OnExportReport(*w); },
         [w] { return !w->m_SeriesList.empty() && w->m_nCurSeries >= 0; });
+    window.Commands().Add(
+        ID_ANALYZE_COMPARE, [w] { OnCompareSeries(*w); }, [w] { return !w->m_SeriesList.empty(); });
 }

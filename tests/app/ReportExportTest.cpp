@@ -1,7 +1,14 @@
+#include "app/CCompareSeriesDlg.h"
 #include "app/MainMenu.h"
 #include "app/WindowTestSupport.h"
+#include "data/LogSimulator.h"
+#include "evaluation/SeriesEvaluation.h"
 
 #include <QAction>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -54,4 +61,36 @@ TEST(ReportExport, FilterChoosesFormatAndSeries) {
     const std::size_t files = FilesIn(out.Path());
     w.CommandAction(ID_FILE_EXPORT_REPORT)->trigger();
     EXPECT_EQ(FilesIn(out.Path()), files);
+}
+
+// A check box per series; Compare fills the table and the two overlays,
+// which Export Diagrams... saves under the chosen name with their suffixes.
+TEST(CompareSeries, CheckedSeriesAreComparedAndExported) {
+    WindowUnderTest t;
+    CTessaricDlg& w = *t.window;
+    TempDir out;
+    SIMULATIONSETTINGS settings;
+    settings.nImages = 200;
+    settings.nRecordings = 2;
+    ASSERT_TRUE(WriteSimulatedLog(out.File("sim.log"), settings, nullptr));
+    t.dialogs.openAnswers.push_back(FILEDIALOGRESULT{out.File("sim.log"), 1});
+    QTest::mouseClick(w.m_btImport, Qt::LeftButton);
+    ASSERT_EQ(w.m_SeriesList.size(), 2u);
+    for (CA1TimeSeries& series : w.m_SeriesList)
+        EvaluateSeries(series, EVALUATIONINPUTS{}, true, 1u);
+    std::string table;
+    t.dialogs.modalAnswers.push_back([&](QDialog& dialog) {
+        auto& compare = dynamic_cast<CCompareSeriesDlg&>(dialog);
+        EXPECT_EQ(compare.m_lstSeries->count(), 2);
+        compare.m_lstSeries->item(1)->setCheckState(Qt::Checked);
+        QTest::mouseClick(compare.m_btCompare, Qt::LeftButton);
+        table = compare.m_edTable->toPlainText().toStdString();
+        t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{out.File("both.png"), 2});
+        QTest::mouseClick(compare.m_btExport, Qt::LeftButton);
+        return int(QDialog::Accepted);
+    });
+    w.CommandAction(ID_ANALYZE_COMPARE)->trigger();
+    EXPECT_TRUE(table.starts_with("Comparison of 2 series\n")) << table;
+    EXPECT_NE(table.find("tessaric-cli compare"), std::string::npos);
+    EXPECT_FALSE(ReadFileBytes(out.File("both-cfunc.png")).empty());
 }

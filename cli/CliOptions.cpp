@@ -83,6 +83,11 @@ std::string NeedInteger(Int& target, const std::string& value, std::int64_t mini
     return {};
 }
 
+std::string NeedFileName(std::string& target, const std::string& value) {
+    target = value;
+    return value.empty() ? std::string("must name a file") : std::string();
+}
+
 const OPTIONDEF kCommonOptions[] = {
     {"--quiet", false,
      [](CLIOPTIONS& o, const std::string&) {
@@ -174,19 +179,12 @@ const OPTIONDEF kEvaluateOptions[] = {
      }},
     {"--summary", true,
      [](CLIOPTIONS& o, const std::string& v) {
-         o.evaluate.strSummaryFile = v;
-         return v.empty() ? std::string("must name a file") : std::string();
+         return NeedFileName(o.evaluate.strSummaryFile, v);
      }},
     {"--html", true,
-     [](CLIOPTIONS& o, const std::string& v) {
-         o.evaluate.strHtmlFile = v;
-         return v.empty() ? std::string("must name a file") : std::string();
-     }},
+     [](CLIOPTIONS& o, const std::string& v) { return NeedFileName(o.evaluate.strHtmlFile, v); }},
     {"--pdf", true,
-     [](CLIOPTIONS& o, const std::string& v) {
-         o.evaluate.strPdfFile = v;
-         return v.empty() ? std::string("must name a file") : std::string();
-     }},
+     [](CLIOPTIONS& o, const std::string& v) { return NeedFileName(o.evaluate.strPdfFile, v); }},
     {"--confidence", true,
      [](CLIOPTIONS& o, const std::string& v) {
          if (v.empty()) {

@@ -16,6 +16,7 @@ FUZZ_SECONDS ?= 180
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
             locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file \
+            libfftw3-dev pkg-config \
             clang libclang-rt-14-dev
 # Debian's own interpreter, which has python3-numpy
 PYTHON ?= /usr/bin/python3

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/A1Types.h"
+#include "evaluation/ModelFitSummary.h"
 #include "infra/CParamBlock.h"
 #include "infra/ProgressCallback.h"
 
@@ -72,8 +73,9 @@ public:
     // Without a seed the random restarts are seeded from the UTC clock; a
     // seed makes the fit reproducible (command-line runs, tests).
     // progress hears the share of the at most twenty minimisations done.
-    void FitModel(std::optional<std::uint32_t> nSeed = std::nullopt,
-                  const ProgressCallback& progress = {});
+    // The summary says whether a new model was stored and how the fit went.
+    MODELFITSUMMARY FitModel(std::optional<std::uint32_t> nSeed = std::nullopt,
+                             const ProgressCallback& progress = {});
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
     // Logs the notes on a weakly supported fit (FitNotes), if there are any.

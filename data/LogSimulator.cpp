@@ -2,11 +2,13 @@
 
 #include "data/CA1TimeSeries.h"
 #include "data/DegreeConversion.h"
+#include "evaluation/ModelPathGenerator.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
 #include "infra/Version.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -15,28 +17,16 @@
 //
 //     f(k) = s^2 k^2 + 2 k (Di^2 + Da^2 exp(-k/tc)),
 //
-// the mean of |A(n + k) - A(n)|^2 over both components. Each term is made
-// by one part of the simulated A22:
-//
-// - Random walk: per image step each component gets an independent normal
-//   increment of variance Di^2 (2 Di^2 over both components). After k steps
-//   the change has variance k Di^2 per component, E|dA|^2 = 2 k Di^2: the
-//   model's constant random walk exactly.
-// - Drift: s nm per image step in the direction of the drift angle; its
-//   change after k steps has the length s k, giving s^2 k^2 exactly.
-// - Correlated part: no stationary process has a mean square change that
-//   returns to 0 for long spans, as 2 k Da^2 exp(-k/tc) does (it would need
-//   perfect correlation at long spans), so this part is an Ornstein-Uhlenbeck
-//   process with correlation time tc and variance Da^2 tc / 2 per component.
-//   Its mean square change is 2 Da^2 tc (1 - exp(-k/tc)) = 2 k Da^2 (1 -
-//   k/(2 tc) + ...), which starts like the model's 2 k Da^2 (1 - k/tc + ...)
-//   and stays bounded like it. A fit returns Di and s of the process, Da and
-//   tc only approximately. It is advanced exactly on the image grid:
-//   u(n + 1) = rho u(n) + sqrt(var (1 - rho^2)) g with rho = exp(-1/tc).
-// - Noise: independent normal values of standard deviation sigma per
-//   component added to each logged value. Differences carry 2 sigma^2 per
-//   component at every span, the intercept that the characteristic
-//   function removes as measurement error.
+// the mean of |A(n + k) - A(n)|^2 over both components. The simulated A22 is
+// a path of exactly this model, drawn by CModelPathGenerator (random walk,
+// decaying part and drift in one Gaussian process with stationary
+// increments; see ModelPathGenerator.cpp), so that a fit of a simulated log
+// has the settings as its truth for every parameter. Where the settings are
+// no valid process (Da dominating Di), the path comes from the nearest valid
+// one. White noise of standard deviation sigma per component is added to
+// each logged value; differences carry 2 sigma^2 per component at every
+// span, the intercept that the characteristic function removes as
+// measurement error.
 
 namespace {
 
@@ -46,26 +36,6 @@ constexpr std::int64_t kSessionStart = 1609923600;
 // Pauses of the simulated operator between the steps of a session, s.
 constexpr double kSetupSeconds = 60.0;
 constexpr double kPauseBetweenRecordings = 120.0;
-
-struct SIMULATEDPROCESS {
-    double dRho = 0.0;      // correlation of the correlated part from image to image
-    double dKick = 0.0;     // its innovation's standard deviation
-    double dStationary = 0; // its standard deviation
-    double dDriftX = 0.0;   // nm per image
-    double dDriftY = 0.0;
-};
-
-SIMULATEDPROCESS ProcessOf(const SIMULATIONSETTINGS& settings) {
-    SIMULATEDPROCESS process;
-    const double tcSteps = settings.dTc / settings.dPeriod;
-    const double variance = settings.dDa * settings.dDa * tcSteps / 2.0;
-    process.dRho = std::exp(-1.0 / tcSteps);
-    process.dKick = std::sqrt(variance * (1.0 - process.dRho * process.dRho));
-    process.dStationary = std::sqrt(variance);
-    process.dDriftX = settings.dDrift * std::cos(settings.dDriftAngleDeg * kDegToRad);
-    process.dDriftY = settings.dDrift * std::sin(settings.dDriftAngleDeg * kDegToRad);
-    return process;
-}
 
 std::string WallClock(double dSeconds) {
     const std::time_t when = static_cast<std::time_t>(kSessionStart + std::llround(dSeconds));
@@ -172,7 +142,8 @@ double CorrelatedSpread(const SIMULATIONSETTINGS& settings) {
     // (and with Da = 0 "nan") values.
     if (!std::isfinite(tcSteps))
         return std::numeric_limits<double>::infinity();
-    return settings.dDa * std::sqrt(tcSteps / 2.0);
+    // k Da^2 exp(-k/tc) peaks at k = tc with Da^2 tc / e.
+    return settings.dDa * std::sqrt(std::max(tcSteps, 0.0) / std::exp(1.0));
 }
 
 double CSimulationRandom::Uniform() {
@@ -228,22 +199,22 @@ std::string CheckSimulationSettings(const SIMULATIONSETTINGS& settings) {
 
 std::vector<std::array<double, 2>> SimulateAstigmatism(const SIMULATIONSETTINGS& settings,
                                                        CSimulationRandom& random) {
-    const SIMULATEDPROCESS process = ProcessOf(settings);
-    std::vector<std::array<double, 2>> values(
-        static_cast<std::size_t>(std::max<std::int32_t>(settings.nImages, 0)));
-    std::array<double, 2> walk{0.0, 0.0};
-    // The correlated part starts in its stationary state, so that its
-    // statistics do not depend on the position within the recording.
-    std::array<double, 2> correlated{process.dStationary * random.Gauss(),
-                                     process.dStationary * random.Gauss()};
-    const double drift[2] = {process.dDriftX, process.dDriftY};
+    const auto images = std::max<std::int32_t>(settings.nImages, 0);
+    std::vector<std::array<double, 2>> values(static_cast<std::size_t>(images));
+    if (images == 0)
+        return values;
+    CModelPathGenerator generator;
+    const ModelParameters params{settings.dDi, settings.dDa, settings.dTc / settings.dPeriod,
+                                 settings.dDrift};
+    MODELPATH path;
+    if (generator.Prepare(params, images, settings.dDriftAngleDeg))
+        generator.Draw(random, path);
+    // Settings that CheckSimulationSettings refuses give no path: noise only.
+    path.x.resize(values.size(), 0.0);
+    path.y.resize(values.size(), 0.0);
     for (std::size_t n = 0; n < values.size(); ++n) {
-        for (int c = 0; c < 2; ++c) {
-            values[n][c] = walk[c] + correlated[c] + drift[c] * static_cast<double>(n) +
-                           settings.dNoise * random.Gauss();
-            walk[c] += settings.dDi * random.Gauss();
-            correlated[c] = process.dRho * correlated[c] + process.dKick * random.Gauss();
-        }
+        values[n][0] = path.x[n] + settings.dNoise * random.Gauss();
+        values[n][1] = path.y[n] + settings.dNoise * random.Gauss();
     }
     return values;
 }

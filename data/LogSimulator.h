@@ -39,9 +39,9 @@ struct SIMULATIONSETTINGS {
     std::uint64_t nSeed = 1;
 };
 
-// Standard deviation per component of the correlated part in its stationary
-// state, nm; infinite when the correlation time spans more images than a
-// double holds.
+// The largest root mean square change per component of the decaying part
+// (Da, tc) over any span, nm; infinite when the correlation time spans more
+// images than a double holds.
 double CorrelatedSpread(const SIMULATIONSETTINGS& settings);
 
 // The first setting that cannot give a log, as a sentence naming it; empty

@@ -1,16 +1,17 @@
 // Confidence intervals by a parametric bootstrap of the whole evaluation.
 //
-// The method. Every replicate is a new recording of the fitted process:
-// the model's random walk Di, its drift s and its decaying part (Da, tc),
-// plus white measurement noise of the strength that the characteristic
-// function extracted, sampled at the recording's own image numbers (gaps
-// included) and evaluated exactly as the recording was: characteristic
-// function with its minimum diversity, direct lifetime, fit with a seed of
-// its own, model lifetime and the three probability lifetimes. The spread
-// of the replicates' results is the spread that recordings of this length,
-// period and noise give for this process; the 5 % and 95 % points of it
-// form the 90 % interval (the percentile interval of Efron and Tibshirani,
-// "An Introduction to the Bootstrap", 1993, ch. 13).
+// The method. Every replicate is a new recording of the fitted model: a
+// Gaussian path with the model's random walk Di, its decaying part (Da, tc)
+// and its drift s, drawn exactly by CModelPathGenerator, plus white
+// measurement noise of the strength that the characteristic function
+// extracted, at the recording's own image numbers (gaps included), and
+// evaluated exactly as the recording was: characteristic function with its
+// minimum diversity, direct lifetime, fit with a seed of its own, model
+// lifetime and the three probability lifetimes. The spread of the
+// replicates' results is the spread that recordings of this length, period
+// and noise give for this model; the 5 % and 95 % points of it form the 90 %
+// interval (the percentile interval of Efron and Tibshirani, "An
+// Introduction to the Bootstrap", 1993, ch. 13).
 //
 // Why not a moving-block bootstrap of the measured increments: an increment
 // of two noisy measurements carries the noise of both, e(n + 1) - e(n). Along
@@ -21,18 +22,17 @@
 // Di = 0.05 nm, L of a few tens) doubles Di^2 and so shortens every
 // resampled lifetime. The parametric replicate keeps the noise where it is.
 //
-// What the method takes on trust: the model. The decaying part is made, as
-// by the log simulator, by a stationary correlated process whose mean square
-// change starts like 2 k Da^2 exp(-k/tc) but levels off instead of falling
-// back (no stationary process does that), so the intervals of Da and tc are
-// approximate when that part matters; Di, s and the lifetimes of a walk with
-// drift come from the model exactly.
+// What the method takes on trust: the model. Where the fitted model is no
+// valid process (Da dominating Di, so that f falls back), the replicates come
+// from the nearest valid one and the result says how much was clipped.
 #include "evaluation/BootstrapConfidence.h"
 
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
+#include "evaluation/ModelPathGenerator.h"
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/SeriesEvaluation.h"
+#include "evaluation/StabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/ParallelFor.h"
 
@@ -62,67 +62,146 @@ std::uint64_t MixSeed(std::uint64_t seed, std::uint64_t replicate, std::uint64_t
 }
 constexpr std::uint64_t kSeriesStream = 0;
 constexpr std::uint64_t kFitStream = 1;
+// The jackknife's fits count their blocks where the replicates count theirs.
+constexpr std::uint64_t kJackknifeStream = 2;
 
-// The process a replicate is drawn from. The generator counts in image
-// steps (a period of 1), in which the model keeps tc.
+// Gaps. A replicate draws its path on a grid of image steps and reads the
+// samples off it. A gap of g steps is laid on the grid with min(g, b) steps,
+// b a multiple of the correlation time, and the rest of it is crossed by one
+// independent normal step of variance V(g) - V(b) per component (V(k) half
+// of f(k) without drift, the model's mean square change over k steps) plus
+// the drift over the missing steps. So a replicate costs the samples, not
+// the span, and one wild image number does not make it simulate a million
+// images. Where this is exact and where not:
+// - the walk Di and the drift s: exact for every gap (independent steps);
+// - the decaying part: exact for gaps up to b steps (laid on the grid whole);
+//   for longer ones its change over the gap, and its correlation with the
+//   changes on either side, differ from the model's by terms of order
+//   exp(-b / tc), below 1e-13 with b = 30 tc;
+// - when the span is so long against tc that the grid would outgrow its
+//   budget, b shrinks to share the budget among the gaps; the gap's total
+//   variance stays the model's (V(g)), its correlation with the neighbouring
+//   changes is then approximate.
+constexpr double kGapCorrelationTimes = 30.0;
+// The grid's size at most, in samples plus a constant: a replicate then
+// costs a few FFTs of the samples' length.
+constexpr std::int64_t kGridSamplesFactor = 4;
+constexpr std::int64_t kGridExtraPoints = 4096;
+
+// The process a replicate is drawn from and where its samples sit on the
+// generator's grid. The generator counts in image steps, in which the model
+// keeps tc.
 struct REPLICATEPROCESS {
-    SIMULATIONSETTINGS settings;
-    std::int32_t nFirstImage = 0;
+    CModelPathGenerator generator;
+    ModelParameters params{};
+    double dNoise = 0.0;                    // nm per component
+    std::vector<std::int64_t> gridPoint;    // per sample
+    std::vector<double> gapVariance;        // per sample: the independent step before it
+    std::vector<std::int64_t> skippedSteps; // per sample: steps left off the grid before it
 };
+
+// V(k) per component without drift.
+double SquareChange(const ModelParameters& params, double k) {
+    const ModelParameters noDrift{params[0], params[1], params[2], 0.0};
+    return ModelFunction(noDrift, k) / 2.0;
+}
+
+// The grid steps a gap of `gap` image steps takes with at most `most`.
+std::int64_t GridSteps(std::int64_t gap, std::int64_t most) {
+    return std::min(gap, most);
+}
+
+void LayGrid(const std::vector<A1SAMPLE>& samples, REPLICATEPROCESS& process) {
+    const double tc = process.params[1] != 0.0 && process.params[2] > 0.0 ? process.params[2] : 0.0;
+    // Without a decaying part every step is independent: one grid step per
+    // gap is exact.
+    std::int64_t most = std::max<std::int64_t>(
+        1, static_cast<std::int64_t>(std::min(std::ceil(kGapCorrelationTimes * tc), 1e15)));
+    const auto count = static_cast<std::int64_t>(samples.size());
+    const std::int64_t budget = kGridSamplesFactor * count + kGridExtraPoints;
+    auto gridLength = [&](std::int64_t limit) {
+        std::int64_t length = 1;
+        for (std::size_t i = 1; i < samples.size(); ++i)
+            length += GridSteps(std::int64_t{samples[i].nImage} - samples[i - 1].nImage, limit);
+        return length;
+    };
+    if (gridLength(most) > budget) {
+        std::int64_t gaps = 0;
+        for (std::size_t i = 1; i < samples.size(); ++i)
+            gaps += samples[i].nImage - samples[i - 1].nImage > 1 ? 1 : 0;
+        most = std::max<std::int64_t>(1, (budget - count) / std::max<std::int64_t>(gaps, 1));
+    }
+    process.gridPoint.assign(samples.size(), 0);
+    process.gapVariance.assign(samples.size(), 0.0);
+    process.skippedSteps.assign(samples.size(), 0);
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        const std::int64_t gap = std::int64_t{samples[i].nImage} - samples[i - 1].nImage;
+        const std::int64_t steps = GridSteps(gap, most);
+        process.gridPoint[i] = process.gridPoint[i - 1] + steps;
+        process.skippedSteps[i] = process.skippedSteps[i - 1] + (gap - steps);
+        if (steps < gap) {
+            // Where the model falls back (Da dominating), V(g) may lie below
+            // V(b): the nearest valid step then adds nothing.
+            const double extra = SquareChange(process.params, static_cast<double>(gap)) -
+                                 SquareChange(process.params, static_cast<double>(steps));
+            process.gapVariance[i] = std::max(extra, 0.0);
+        }
+    }
+}
 
 bool BuildProcess(const CA1TimeSeries& series, REPLICATEPROCESS& process, std::string& problem) {
     const std::vector<A1SAMPLE>& samples = series.m_Samples;
-    const std::int64_t first = samples.front().nImage;
-    const std::int64_t span = std::int64_t{samples.back().nImage} - first + 1;
-    // Each image of the span is simulated and the recorded ones are kept,
-    // which needs ascending numbers; a span beyond the simulator's limit is
-    // no recording but broken numbers.
     const bool bAscending = std::adjacent_find(samples.begin(), samples.end(),
                                                [](const A1SAMPLE& a, const A1SAMPLE& b) {
                                                    return a.nImage >= b.nImage;
                                                }) == samples.end();
-    if (!bAscending || span > kMaxSimulatedImages) {
+    if (!bAscending) {
         problem = "the image numbers do not form one ascending recording";
         return false;
     }
-    SIMULATIONSETTINGS& settings = process.settings;
-    settings.nImages = static_cast<std::int32_t>(span);
-    settings.dPeriod = 1.0;
-    settings.dDi = series.m_dModelDi;
-    settings.dDrift = series.m_dModelS;
-    // The model is isotropic: the drift's direction changes nothing that
-    // the evaluation reads, so it runs along x.
-    settings.dDriftAngleDeg = 0.0;
     // A correlation time of 0 or below leaves no decaying part in the model
     // (exp(-k/tc) is 0 for every k >= 1); the generator then gets none.
     const bool bDecaying = series.m_dModelTc > 0.0 && std::isfinite(series.m_dModelTc);
-    settings.dDa = bDecaying ? series.m_dModelDa : 0.0;
-    settings.dTc = bDecaying ? series.m_dModelTc : 1.0;
+    process.params = {series.m_dModelDi, bDecaying ? series.m_dModelDa : 0.0,
+                      bDecaying ? series.m_dModelTc : 0.0, series.m_dModelS};
     // The extracted error is the intercept sqrt(i_x + i_y) of the
     // characteristic function; white noise sigma per component adds 2 sigma^2
     // to each component's intercept, so sigma is half of it. A negative
     // intercept (no measurable noise) gives not a number: no noise.
-    settings.dNoise = std::isfinite(series.m_dMeasError) ? series.m_dMeasError / 2.0 : 0.0;
-    if (!std::isfinite(settings.dDi) || !std::isfinite(settings.dDrift) ||
-        !std::isfinite(settings.dDa) || !std::isfinite(settings.dNoise)) {
-        problem = "the fitted model is not a set of numbers";
+    process.dNoise = std::isfinite(series.m_dMeasError) ? series.m_dMeasError / 2.0 : 0.0;
+    LayGrid(samples, process);
+    // The model is isotropic: the drift's direction changes nothing that the
+    // evaluation reads, so it runs along x.
+    if (!process.generator.Prepare(process.params, process.gridPoint.back() + 1) ||
+        !std::all_of(process.gapVariance.begin(), process.gapVariance.end(),
+                     [](double variance) { return std::isfinite(variance); })) {
+        problem = "the fitted model gives no process of finite numbers";
         return false;
     }
-    process.nFirstImage = static_cast<std::int32_t>(first);
     return true;
 }
 
 CA1TimeSeries DrawReplicate(const CA1TimeSeries& series, const REPLICATEPROCESS& process,
                             std::uint64_t seed) {
     CSimulationRandom random(seed);
-    const std::vector<std::array<double, 2>> walk = SimulateAstigmatism(process.settings, random);
+    MODELPATH path;
+    process.generator.Draw(random, path);
     CA1TimeSeries replicate;
     replicate.m_dPeriod = series.m_dPeriod;
     replicate.m_Samples = series.m_Samples;
-    for (A1SAMPLE& sample : replicate.m_Samples) {
-        const auto& value = walk[static_cast<std::size_t>(sample.nImage - process.nFirstImage)];
-        sample.dX = value[0];
-        sample.dY = value[1];
+    double gapX = 0.0;
+    double gapY = 0.0;
+    for (std::size_t i = 0; i < replicate.m_Samples.size(); ++i) {
+        const double spread = std::sqrt(process.gapVariance[i]);
+        if (spread > 0.0) {
+            gapX += spread * random.Gauss();
+            gapY += spread * random.Gauss();
+        }
+        const auto point = static_cast<std::size_t>(process.gridPoint[i]);
+        const double drift = process.params[3] * static_cast<double>(process.skippedSteps[i]);
+        A1SAMPLE& sample = replicate.m_Samples[i];
+        sample.dX = path.x[point] + gapX + drift + process.dNoise * random.Gauss();
+        sample.dY = path.y[point] + gapY + process.dNoise * random.Gauss();
     }
     return replicate;
 }
@@ -200,12 +279,50 @@ ConfidenceValues SeriesConfidenceValues(const CA1TimeSeries& series) {
     return values;
 }
 
-double ConfidencePercentile(const std::vector<double>& sorted, double p) {
-    if (sorted.empty())
-        return kNotANumber;
-    const double rank = std::ceil(p * static_cast<double>(sorted.size()));
-    const auto index = static_cast<std::size_t>(std::max(rank, 1.0)) - 1;
-    return sorted[std::min(index, sorted.size() - 1)];
+ConfidenceValues ConfidenceAccelerations(const CA1TimeSeries& series, std::uint32_t nSeed) {
+    std::array<std::vector<double>, kConfidenceQuantities> leftOut;
+    const std::size_t count = series.m_Samples.size();
+    for (std::size_t block = 0; block < kJackknifeBlocks; ++block) {
+        CA1TimeSeries rest;
+        rest.m_dPeriod = series.m_dPeriod;
+        const std::size_t first = block * count / kJackknifeBlocks;
+        const std::size_t last = (block + 1) * count / kJackknifeBlocks;
+        for (std::size_t i = 0; i < count; ++i)
+            if (i < first || i >= last)
+                rest.m_Samples.push_back(series.m_Samples[i]);
+        const bool bFit = true;
+        EvaluateSeries(rest, StoredInputs(series), bFit,
+                       static_cast<std::uint32_t>(MixSeed(nSeed, block, kJackknifeStream)));
+        ConfidenceValues values{};
+        values.fill(kNotANumber);
+        if (rest.HasModel())
+            values = SeriesConfidenceValues(rest);
+        for (std::size_t q = 0; q < kConfidenceQuantities; ++q)
+            leftOut[q].push_back(values[q]);
+    }
+    ConfidenceValues accelerations{};
+    for (std::size_t q = 0; q < kConfidenceQuantities; ++q)
+        accelerations[q] = JackknifeAcceleration(leftOut[q]);
+    return accelerations;
+}
+
+std::array<CONFIDENCEINTERVAL, kConfidenceQuantities>
+ConfidenceIntervals(const std::vector<CONFIDENCEREPLICATE>& replicates,
+                    const ConfidenceValues& estimate, BootstrapIntervalMethod method,
+                    const ConfidenceValues& accelerations) {
+    std::array<CONFIDENCEINTERVAL, kConfidenceQuantities> intervals{};
+    std::vector<double> sorted;
+    for (std::size_t q = 0; q < kConfidenceQuantities; ++q) {
+        sorted.clear();
+        for (const CONFIDENCEREPLICATE& replicate : replicates)
+            if (!replicate.bFailed)
+                sorted.push_back(replicate.values[q]);
+        std::sort(sorted.begin(), sorted.end());
+        const BOOTSTRAPINTERVAL interval =
+            BootstrapInterval(method, sorted, estimate[q], accelerations[q]);
+        intervals[q] = {estimate[q], interval.dLower, interval.dUpper};
+    }
+    return intervals;
 }
 
 CONFIDENCERESULT EvaluateConfidence(const CA1TimeSeries& series,
@@ -234,18 +351,13 @@ CONFIDENCERESULT EvaluateConfidence(const CA1TimeSeries& series,
 
     result.bValid = true;
     result.nReplicates = settings.nReplicates;
+    result.dClippedShare = process.generator.ClippedShare();
     const ConfidenceValues estimate = SeriesConfidenceValues(series);
-    std::vector<double> sorted;
-    for (std::size_t q = 0; q < kConfidenceQuantities; ++q) {
-        sorted.clear();
-        for (const CONFIDENCEREPLICATE& replicate : result.replicates)
-            if (!replicate.bFailed)
-                sorted.push_back(replicate.values[q]);
-        std::sort(sorted.begin(), sorted.end());
-        result.intervals[q] = {estimate[q],
-                               ConfidencePercentile(sorted, kConfidenceLowerProbability),
-                               ConfidencePercentile(sorted, kConfidenceUpperProbability)};
-    }
+    const ConfidenceValues accelerations = settings.method == BootstrapIntervalMethod::BCa
+                                               ? ConfidenceAccelerations(series, settings.nSeed)
+                                               : ConfidenceValues{};
+    result.intervals =
+        ConfidenceIntervals(result.replicates, estimate, settings.method, accelerations);
     result.nFailed = static_cast<std::int32_t>(
         std::count_if(result.replicates.begin(), result.replicates.end(),
                       [](const CONFIDENCEREPLICATE& replicate) { return replicate.bFailed; }));

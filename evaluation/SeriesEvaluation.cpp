@@ -12,10 +12,10 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
 
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
                           std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
-    series.FitModel(nSeed, progress);
+    const MODELFITSUMMARY fit = series.FitModel(nSeed, progress);
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
-    return series.HasModel();
+    return fit.bFitted;
 }
 
 } // namespace

@@ -39,8 +39,8 @@ bool EvaluateCharFunctionAndLifetime(CA1TimeSeries& series, const EVALUATIONINPU
                                      const EVALUATIONPROGRESS& progress = {});
 
 // "Fit Model": tolerance, direct lifetime, the fit, the model lifetime.
-// Without a seed the fit's restarts follow the clock. True when the series
-// then has a model.
+// Without a seed the fit's restarts follow the clock. True when this fit
+// stored a model (a failed fit leaves an earlier one in place).
 bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                          std::optional<std::uint32_t> nSeed = std::nullopt,
                          const EVALUATIONPROGRESS& progress = {});

@@ -3,6 +3,7 @@
 #include "data/CA1TimeSeries.h"
 #include "evaluation/BootstrapConfidence.h"
 #include "evaluation/FitNotes.h"
+#include "evaluation/ModelPathGenerator.h"
 #include "evaluation/ProbabilityModel.h"
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
@@ -216,6 +217,12 @@ std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERE
     block.Line(FormatC("  - failed replicates           : %d of %d",
                        static_cast<int>(confidence.nFailed),
                        static_cast<int>(confidence.nReplicates)));
+    // Replicates of a model that is no valid process come from the nearest
+    // valid one; the reader must know that the intervals are of that.
+    if (confidence.dClippedShare > kNegligibleClippedShare)
+        block.Line(FormatC("  - replicates drawn from       : the nearest valid process "
+                           "(%.3G %% of the variance clipped)",
+                           100.0 * confidence.dClippedShare));
     block.Spacer();
     block.Heading(kRule);
     // The block continues the report's last line; the blank that starts a

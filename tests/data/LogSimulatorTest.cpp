@@ -80,15 +80,16 @@ TEST(LogSimulator, DriftIsExactlyLinear) {
     }
 }
 
-TEST(LogSimulator, CorrelatedPartStartsLikeARandomWalkOfStrengthDa) {
-    // tc = 50 images: per component the step variance of the stationary
-    // process is Da^2 tc (1 - exp(-1/tc)), just below Da^2.
+TEST(LogSimulator, DecayingPartStepsAsTheModelSays) {
+    // tc = 50 images beside a walk that keeps the model a valid process: per
+    // component the model's mean square step is Di^2 + Da^2 exp(-1/tc).
     SIMULATIONSETTINGS settings = Quiet();
+    settings.dDi = 0.1;
     settings.dDa = 0.1;
     settings.dTc = 50.0;
     CSimulationRandom random(5);
     const auto values = SimulateAstigmatism(settings, random);
-    const double expected = 0.01 * 50.0 * (1.0 - std::exp(-1.0 / 50.0));
+    const double expected = 0.01 + 0.01 * std::exp(-1.0 / 50.0);
     EXPECT_NEAR(StepVariance(values, 0) / expected, 1.0, 0.05);
     EXPECT_NEAR(StepVariance(values, 1) / expected, 1.0, 0.05);
 }

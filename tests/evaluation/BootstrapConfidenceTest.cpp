@@ -1,6 +1,7 @@
 #include "evaluation/BootstrapConfidence.h"
 #include "data/CA1TimeSeries.h"
 #include "data/LogSimulator.h"
+#include "evaluation/ModelPathGenerator.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "support/LogCapture.h"
 
@@ -25,7 +26,7 @@ SIMULATIONSETTINGS Walk(double dDi, double dDrift, double dNoise) {
     settings.dDi = dDi;
     settings.dDrift = dDrift;
     settings.dNoise = dNoise;
-    settings.nSeed = 11;
+    settings.nSeed = 16;
     return settings;
 }
 
@@ -113,7 +114,7 @@ TEST(BootstrapConfidence, FailedReplicatesAreCountedNotHidden) {
     LogCapture log;
     CA1TimeSeries series = EvaluatedSimulation(Walk(0.05, 0.0, 0.0));
     series.m_pLog = log.Log();
-    series.m_dModelDi = 1e300;
+    series.m_dModelDi = 1e150;
     const CONFIDENCERESULT result = Confidence(series, 4, 2);
     ASSERT_TRUE(result.bValid);
     EXPECT_EQ(result.nFailed, 4);
@@ -128,6 +129,28 @@ TEST(BootstrapConfidence, FailedReplicatesAreCountedNotHidden) {
                                   "numbers do not form one ascending recording.");
     series.m_nModelState = 0;
     EXPECT_FALSE(Confidence(series, 4, 2).bValid);
+}
+
+// One wild image number leaves a gap of two million images: the replicates
+// cross it with one step of the model and still hold the walk's Di; a model
+// where Da dominates is resampled from its nearest valid process, which the
+// result reports.
+TEST(BootstrapConfidence, WildGapsAreCrossedAndClippedModelsReported) {
+    CA1TimeSeries series = SimulatedSeries(Walk(0.05, 0.0, 0.02));
+    series.m_Samples.back().nImage = 2000000;
+    ASSERT_TRUE(EvaluateSeries(series, EVALUATIONINPUTS{}, true, 7) && series.HasModel());
+    const CONFIDENCERESULT wild = Confidence(series, 8, 2);
+    ASSERT_TRUE(wild.bValid);
+    EXPECT_EQ(wild.nFailed, 0);
+    EXPECT_LE(wild.dClippedShare, kNegligibleClippedShare);
+    // A gap crossed with the wrong variance would lose the walk or blow it up.
+    EXPECT_GT(wild.intervals[kConfidenceDi].dUpper, 0.03);
+    EXPECT_LT(wild.intervals[kConfidenceDi].dUpper, 0.08);
+
+    series.m_dModelDi = 0.01;
+    series.m_dModelDa = 0.1;
+    series.m_dModelTc = 10.0;
+    EXPECT_GT(Confidence(series, 2, 1).dClippedShare, kNegligibleClippedShare);
 }
 
 TEST(BootstrapConfidence, PercentileIsTheOrderStatisticOfRankCeilPN) {

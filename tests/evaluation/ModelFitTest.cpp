@@ -175,3 +175,39 @@ TEST(ModelFit, PeriodZeroStillFitsInImageSteps) {
     ASSERT_EQ(series.m_nModelState, 1);
     EXPECT_NEAR(series.m_dModelTc, 6.0, 1e-4);
 }
+
+TEST(ModelFit, TheSummarySaysWhatTheFitDid) {
+    const double params[4] = {0.5, 1.0, 6.0, 0.05};
+    struct Case {
+        int nRecords;
+        std::int32_t nCFuncState;
+        bool bFitted;
+    };
+    const Case cases[] = {{40, 0, false}, {15, 1, false}, {16, 1, true}, {40, 1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nRecords << " records, state " << c.nCFuncState);
+        CA1TimeSeries series = SeriesFromModel(params, c.nRecords, 2.5);
+        series.m_nCFuncState = c.nCFuncState;
+        CA1TimeSeries again = series;
+        const MODELFITSUMMARY summary = series.FitModel(5);
+        EXPECT_EQ(summary.bFitted, c.bFitted);
+        EXPECT_EQ(series.m_nModelState, c.bFitted ? 1 : 0);
+        if (!c.bFitted) {
+            EXPECT_EQ(summary.nMinimisations, 0u);
+            EXPECT_EQ(summary.stop, FitStop::NotRun);
+            continue;
+        }
+        EXPECT_GE(summary.nMinimisations, 1u);
+        EXPECT_LE(summary.nMinimisations, 20u);
+        EXPECT_GT(summary.nIterations, 0);
+        // the restarts end early only on their sixth improvement
+        EXPECT_EQ(summary.stop == FitStop::EnoughImprovements, summary.nImprovements > 5);
+        if (summary.stop == FitStop::AllStarts) {
+            EXPECT_EQ(summary.nMinimisations, 20u);
+        }
+        EXPECT_EQ(summary.dSSquare, series.m_dModelSSqr);
+        const MODELFITSUMMARY repeated = again.FitModel(5);
+        EXPECT_EQ(repeated.nMinimisations, summary.nMinimisations);
+        EXPECT_EQ(repeated.nIterations, summary.nIterations);
+    }
+}

@@ -53,6 +53,13 @@ TEST(ConfidenceReport, BlockFollowsTheReportAndMatchesGolden) {
     EXPECT_EQ(lines[57], "   - failed replicates           : 1 of 3");
     EXPECT_EQ(lines.back(), lines[1]);
 
+    // Replicates from the nearest valid process say so in one line.
+    confidence.dClippedShare = 0.0123;
+    EXPECT_NE(BuildConfidenceBlock(series, confidence)
+                  .find("\r\n   - replicates drawn from       : the nearest valid process "
+                        "(1.23 % of the variance clipped)\r\n"),
+              std::string::npos);
+
     // Every replicate failed: the estimates stand without edges.
     for (CONFIDENCEINTERVAL& interval : confidence.intervals)
         interval.dLower = interval.dUpper = std::nan("");

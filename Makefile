@@ -12,12 +12,13 @@ CMAKE_FLAGS ?=
 # Seconds each fuzz harness runs in `make fuzz`.
 FUZZ_SECONDS ?= 180
 # clang and its runtimes (libclang-rt-14-dev: libFuzzer, ASan, UBSan) build the
-# sanitizer tests and the fuzz harnesses.
+# sanitizer tests and the fuzz harnesses. help2man makes the manual pages,
+# lintian checks the Debian package.
 PACKAGES := cmake g++ ninja-build make libgtest-dev libbenchmark-dev \
             qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-liberation2 \
-            locales python3 python3-numpy xvfb xauth xdotool dpkg-dev file \
+            locales python3 python3-numpy xvfb xauth xdotool openbox dpkg-dev file \
             libfftw3-dev pkg-config \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev help2man lintian
 # Debian's own interpreter, which has python3-numpy
 PYTHON ?= /usr/bin/python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -92,9 +93,11 @@ run: build
 	  echo "  xvfb-run -a $(BUILD_DIR)/tessaric --screenshot window.png examples/c1a1_example.log"; \
 	fi
 
-# A Debian package of the programs, the desktop entry and the icon.
+# A Debian package of the programs, their manual pages, the desktop entry and
+# the icon; lintian checks it and fails the target on an error.
 deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
+	lintian --tag-display-limit 0 $(BUILD_DIR)/tessaric_*.deb
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && \
@@ -106,6 +109,7 @@ bench: build
 validate: build
 	$(BUILD_DIR)/tests/validate_confidence
 	$(BUILD_DIR)/tests/validate_comparison
+	$(BUILD_DIR)/tests/validate_whole_interval
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -4,6 +4,11 @@ void CCommandRouter::Add(int nCommand, Handler handler, Rule enabled) {
     m_Commands[nCommand] = {std::move(handler), std::move(enabled)};
 }
 
+void CCommandRouter::HoldWhile(Rule held, std::set<int> exempt) {
+    m_Held = std::move(held);
+    m_Exempt = std::move(exempt);
+}
+
 bool CCommandRouter::IsKnown(int nCommand) const {
     return m_Commands.count(nCommand) != 0;
 }
@@ -11,6 +16,8 @@ bool CCommandRouter::IsKnown(int nCommand) const {
 bool CCommandRouter::IsEnabled(int nCommand) const {
     const auto found = m_Commands.find(nCommand);
     if (found == m_Commands.end() || !found->second.handler)
+        return false;
+    if (m_Held && m_Held() && m_Exempt.count(nCommand) == 0)
         return false;
     return !found->second.enabled || found->second.enabled();
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 // The commands of the main window by number: what each does and when it is
 // enabled. A command that is not enabled does nothing, whether it comes
@@ -15,6 +16,10 @@ public:
     // replaces it.
     void Add(int nCommand, Handler handler, Rule enabled = {});
 
+    // While `held` says so, every command but the `exempt` ones is disabled:
+    // the window's long work holds the commands that would touch its series.
+    void HoldWhile(Rule held, std::set<int> exempt);
+
     bool IsKnown(int nCommand) const;
     // False for an unknown command.
     bool IsEnabled(int nCommand) const;
@@ -27,4 +32,6 @@ private:
         Rule enabled;
     };
     std::map<int, COMMAND> m_Commands;
+    Rule m_Held;
+    std::set<int> m_Exempt;
 };

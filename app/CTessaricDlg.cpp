@@ -9,6 +9,8 @@
 #include "data/LogFormat.h"
 #include "data/LogImport.h"
 #include "infra/CNumber.h"
+#include "infra/IProfileStore.h"
+#include "pages/CBackgroundRunner.h"
 #include "pages/CDDA1TimeDiagramDlg.h"
 #include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDLogTextDlg.h"
@@ -29,9 +31,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QUrl>
+
+#include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -69,6 +75,11 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The window's own entries in the user's profile, apart from the program
+// parameters' section.
+constexpr const char* kWindowSection = "Window";
+constexpr const char* kExportFolderEntry = "ExportFolder";
+
 } // namespace
 
 CTessaricDlg::CTessaricDlg(const std::string& dataFolder, const std::string& arguments,
@@ -76,22 +87,32 @@ CTessaricDlg::CTessaricDlg(const std::string& dataFolder, const std::string& arg
     : QDialog(parent), m_Log(m_Session.m_Log), m_Params(m_Session.m_Params), m_Dialogs(dialogs) {
     m_strDataFolder = dataFolder;
     m_Session.Start(dataFolder, arguments, profile);
+    m_pProfile = profile;
+    if (profile)
+        m_strExportFolder = profile->ReadString(kWindowSection, kExportFolderEntry).value_or("");
 
     setFont(DialogFont());
     m_Units = CDialogUnits::ForFont(font());
     setWindowTitle(QString::fromUtf8(kWindowTitle));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A desktop window on Linux may be resized and maximised; the template
+    // size is its least.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowMinMaxButtonsHint);
     setAcceptDrops(true);
     CreateControls();
+    m_pRunner = new CBackgroundRunner(this);
+    connect(m_pRunner, &CBackgroundRunner::BusyChanged, this, &CTessaricDlg::OnBusyChanged);
     RegisterCommands();
     m_Actions = BuildMainMenu(*m_pMenuBar, *this, m_Commands);
     // the menu bar lies above the client area, as a window's menu does
     const int menuHeight = m_pMenuBar->sizeHint().height();
     m_pMenuBar->setGeometry(0, 0, ClientSize().width(), menuHeight);
     m_pClient->setGeometry(QRect(QPoint(0, menuHeight), ClientSize()));
-    setFixedSize(ClientSize().width(), menuHeight + ClientSize().height());
+    m_TemplateSize = QSize(ClientSize().width(), menuHeight + ClientSize().height());
+    setMinimumSize(m_TemplateSize);
+    resize(m_TemplateSize);
+    CaptureLayout();
 
     // the dialog initialisation
     m_Log.WriteDebug("Program Initialization.", 1);
@@ -101,12 +122,94 @@ CTessaricDlg::CTessaricDlg(const std::string& dataFolder, const std::string& arg
     if (!m_Timer.isActive())
         m_Log.WriteLine("Warning: Failed to start the log update timer.");
     CreatePages();
+    SetUpKeyboard();
     RefreshSeriesList();
     RefreshTabs();
     PutControls();
 }
 
-CTessaricDlg::~CTessaricDlg() = default;
+void CTessaricDlg::CaptureLayout() {
+    using Follow = CAnchoredLayout::Follow;
+    const std::pair<QWidget*, Follow> controls[] = {
+        {m_pSeriesGroup, Follow::Wider},    {m_cbSeries, Follow::Wider},
+        {m_btImport, Follow::Right},        {m_btDelete, Follow::Right},
+        {m_btDeleteAll, Follow::Right},     {m_TabCtrl, Follow::Wider},
+        {m_pTabFrame, Follow::WiderTaller}, {m_pLogGroup, Follow::DownWider},
+        {m_edLog, Follow::DownWider},
+    };
+    for (const auto& [control, follow] : controls)
+        m_Layout.Add(control, follow);
+}
+
+void CTessaricDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_TemplateSize.isEmpty())
+        return;
+    const int menuHeight = m_pMenuBar->height();
+    m_pMenuBar->setGeometry(0, 0, width(), menuHeight);
+    m_pClient->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    m_Layout.Apply(width() - m_TemplateSize.width(), height() - m_TemplateSize.height());
+    // only the shown page follows now; the others get their place when shown
+    for (CTessaricPage* page : Pages())
+        if (page && page->isVisible())
+            page->setGeometry(PageRect());
+}
+
+QRect CTessaricDlg::PageRect() const {
+    const QRect display = TabDisplayRect();
+    return {display.x() - 1, display.y(), display.width(), display.height()};
+}
+
+void CTessaricDlg::SetUpKeyboard() {
+    // The browser's and the office programs' keys for the next and the
+    // previous tab.
+    const std::pair<QKeySequence, int> switches[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [keys, step] : switches) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { SwitchTab(step); });
+    }
+    // The pane takes the focus like any other control and shows its cursor;
+    // it comes last, after the page's controls, which are created after it.
+    m_edLog->setFocusPolicy(Qt::StrongFocus);
+    m_edLog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QWidget::setTabOrder(previousInFocusChain(), m_edLog);
+}
+
+std::optional<FILEDIALOGRESULT>
+CTessaricDlg::AskExportPath(QWidget* owner, FILEDIALOGREQUEST request, const char* pszKind) {
+    if (!m_strExportFolder.empty())
+        request.strInitialFolder = m_strExportFolder;
+    if (const CA1TimeSeries* series = CurrentSeries())
+        request.strDefaultName =
+            std::filesystem::path(series->m_strFileName).stem().string() +
+            FormatC("-s%03d-", static_cast<int>(std::max(m_nCurSeries, 0) + 1)) + pszKind;
+    std::optional<FILEDIALOGRESULT> answer = m_Dialogs.SaveFile(owner, request);
+    if (answer) {
+        m_strExportFolder = FolderOf(answer->strPath);
+        if (m_pProfile)
+            m_pProfile->WriteString(kWindowSection, kExportFolderEntry, m_strExportFolder);
+    }
+    return answer;
+}
+
+void CTessaricDlg::SwitchTab(int nStep) {
+    const int count = m_TabCtrl->count();
+    if (count <= 0 || !m_TabCtrl->isEnabled())
+        return;
+    m_TabCtrl->setCurrentIndex((m_TabCtrl->currentIndex() + nStep + count) % count);
+}
+
+CTessaricDlg::~CTessaricDlg() {
+    // A worker may still read a series of the list: it must have stopped
+    // before the members go.
+    delete m_pRunner;
+}
 
 QSize CTessaricDlg::ClientSize() const {
     return m_Units.Size(478, 411);
@@ -116,8 +219,8 @@ void CTessaricDlg::CreateControls() {
     m_pMenuBar = new QMenuBar(this);
     m_pClient = new QWidget(this);
 
-    auto* seriesGroup = new QGroupBox(QStringLiteral("Time-Astigmatism Series"), m_pClient);
-    seriesGroup->setGeometry(m_Units.Rect(6, 4, 468, 32));
+    m_pSeriesGroup = new QGroupBox(QStringLiteral("Time-Astigmatism Series"), m_pClient);
+    m_pSeriesGroup->setGeometry(m_Units.Rect(6, 4, 468, 32));
     m_cbSeries = new QComboBox(m_pClient);
     // The drop-down's 78 units are the height of its open list, which holds
     // that many 8-unit lines; closed it is as high as the buttons beside it.
@@ -151,8 +254,8 @@ void CTessaricDlg::CreateControls() {
     m_TabCtrl->setEnabled(false);
     m_pTabFrame->setEnabled(false);
 
-    auto* logGroup = new QGroupBox(QStringLiteral("Message Log"), m_pClient);
-    logGroup->setGeometry(m_Units.Rect(6, 324, 468, 82));
+    m_pLogGroup = new QGroupBox(QStringLiteral("Message Log"), m_pClient);
+    m_pLogGroup->setGeometry(m_Units.Rect(6, 324, 468, 82));
     m_edLog = new QPlainTextEdit(m_pClient);
     m_edLog->setReadOnly(true);
     m_edLog->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -175,6 +278,20 @@ void CTessaricDlg::RegisterCommands() {
     m_Commands.Add(ID_APP_DISCLAIMER, [this] { OnDisclaimer(); });
     RegisterDiagramCommands(*this);
     RegisterReportCommands(*this);
+    m_Commands.HoldWhile([this] { return m_pRunner->IsBusy(); },
+                         {ID_FILE_QUIT, ID_APP_ABOUT, ID_APP_DISCLAIMER});
+}
+
+void CTessaricDlg::OnBusyChanged(bool bBusy) {
+    const bool bAny = !m_SeriesList.empty();
+    m_btImport->setEnabled(!bBusy);
+    m_btDelete->setEnabled(!bBusy && bAny);
+    m_btDeleteAll->setEnabled(!bBusy && bAny);
+    for (CTessaricPage* page : Pages())
+        if (page)
+            page->setEnabled(!bBusy);
+    if (!bBusy)
+        FeedPane();
 }
 
 QAction* CTessaricDlg::CommandAction(int nCommand) const {
@@ -195,6 +312,7 @@ void CTessaricDlg::CreatePages() {
         page->m_nPageType = nPageType;
         prepare(page);
         page->Create();
+        page->CaptureTemplateLayout(PageRect().size());
         return page;
     };
     m_pLogTextPage = textPage(CDDLogTextDlg::kLogTextPage);
@@ -203,12 +321,14 @@ void CTessaricDlg::CreatePages() {
         prepare(page);
         page->m_wndDiagram.Style().m_nType = nDiagramType;
         page->Create();
+        page->CaptureTemplateLayout(PageRect().size());
         return page;
     };
     m_pA1TimePage = new CDDA1TimeDiagramDlg(m_pClient);
     prepare(m_pA1TimePage);
     m_pA1TimePage->SetDisplay(m_Params.DataDisplayType);
     m_pA1TimePage->Create();
+    m_pA1TimePage->CaptureTemplateLayout(PageRect().size());
     m_pCFuncPage = diagramPage(new CDDCFuncDiagramDlg(m_pClient), CharFunction);
     m_pModelPage = diagramPage(new CDDModelDiagramDlg(m_pClient), FittedModel);
     m_pProbPage = diagramPage(new CDDModelDiagramDlg(m_pClient), ProbabilityPlot);
@@ -324,7 +444,6 @@ CTessaricPage* CTessaricDlg::PageForTab(std::int32_t nPage, const CA1TimeSeries&
 
 void CTessaricDlg::ShowCurrentPage() {
     const bool bInRange = m_nCurPage >= 0 && m_nCurPage < m_TabCtrl->count();
-    const QRect display = bInRange ? TabDisplayRect() : QRect();
     for (CTessaricPage* page : Pages())
         if (page)
             page->hide();
@@ -335,7 +454,7 @@ void CTessaricDlg::ShowCurrentPage() {
     if (!page)
         return;
     page->ShowSeries(series);
-    page->setGeometry(display.x() - 1, display.y(), display.width(), display.height());
+    page->setGeometry(bInRange ? PageRect() : QRect(-1, 0, 0, 0));
     page->show();
     page->raise();
     page->update();
@@ -371,6 +490,8 @@ void CTessaricDlg::OnSelchangeTab() {
 }
 
 void CTessaricDlg::OnDelete() {
+    if (m_pRunner->IsBusy())
+        return;
     TakeControls();
     if (m_nCurSeries >= 0 && static_cast<std::size_t>(m_nCurSeries) < m_SeriesList.size()) {
         m_SeriesList.RemoveAt(static_cast<std::size_t>(m_nCurSeries));
@@ -384,6 +505,8 @@ void CTessaricDlg::OnDelete() {
 }
 
 void CTessaricDlg::OnDeleteAll() {
+    if (m_pRunner->IsBusy())
+        return;
     TakeControls();
     if (!m_SeriesList.empty() && m_Dialogs.AskYesNo(this, "Warning", kDeleteAllQuestion)) {
         m_SeriesList.RemoveAll();
@@ -395,6 +518,8 @@ void CTessaricDlg::OnDeleteAll() {
 }
 
 void CTessaricDlg::OnImportLog() {
+    if (m_pRunner->IsBusy())
+        return;
     TakeControls();
     m_Log.WriteDebug("Starting log file import.", 1);
     FILEDIALOGREQUEST request;
@@ -412,21 +537,64 @@ void CTessaricDlg::OnImportLog() {
     m_Log.WriteDebug(FormatC("Selected filter index = %d", chosen->nFilterIndex), 2);
     m_Params.ImportPath = FolderOf(chosen->strPath);
     if (chosen->nFilterIndex == kImportTypeC1A1 || chosen->nFilterIndex == kImportTypeORVEX)
-        ImportWithType(chosen->strPath, chosen->nFilterIndex);
+        ImportWithTypes({{chosen->strPath, chosen->nFilterIndex}});
     else
         m_Log.WriteLine("Unsupported log file format, import cancelled.");
     PutControls();
 }
 
-void CTessaricDlg::ImportWithType(const std::string& path, std::int32_t nImportType) {
-    const CWaitCursor wait;
-    const int added = ImportLogOfType(nImportType, path, m_Log, m_Params.ImportMirrorY,
-                                      m_Params.ImportRotDeg, m_SeriesList);
-    m_Log.WriteDebug("Finished log file import.", 1);
-    // a file that could not be opened leaves the list, the selection and
-    // the tabs as they were
-    if (added == kImportOpenFailed || added == kImportUnsupportedType)
+void CTessaricDlg::ImportWithTypes(const std::vector<std::pair<std::string, std::int32_t>>& logs) {
+    std::uint64_t bytes = 0;
+    for (const auto& log : logs) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(log.first, error);
+        bytes += error ? 0 : static_cast<std::uint64_t>(size);
+    }
+    auto imported = std::make_shared<CA1SeriesList>();
+    auto anyRead = std::make_shared<bool>(false);
+    const std::int32_t mirror = m_Params.ImportMirrorY;
+    const double rotation = m_Params.ImportRotDeg;
+    CLogFile* programLog = &m_Log;
+    const auto read = [logs, imported, anyRead, mirror, rotation,
+                       programLog](const ProgressCallback& progress, const AbortFlag& abort) {
+        for (std::size_t i = 0; i < logs.size() && !abort.load(); ++i) {
+            const int added = ImportLogOfType(logs[i].second, logs[i].first, *programLog, mirror,
+                                              rotation, *imported);
+            programLog->WriteDebug("Finished log file import.", 1);
+            // a file that could not be opened leaves the list, the selection
+            // and the tabs as they were
+            if (added != kImportOpenFailed && added != kImportUnsupportedType)
+                *anyRead = true;
+            if (progress)
+                progress(static_cast<double>(i + 1) / static_cast<double>(logs.size()));
+        }
+    };
+    if (bytes < m_nBackgroundImportBytes) {
+        const CWaitCursor wait;
+        read({}, AbortFlag{false});
+        ShowImported(*imported, *anyRead);
         return;
+    }
+    CBackgroundRunner::JOB job;
+    job.strTitle = QStringLiteral("Importing...");
+    job.work = read;
+    job.finished = [this, imported, anyRead](bool bCancelled) {
+        // the readers cannot stop part way: a cancelled import is read to
+        // its end and then dropped
+        if (bCancelled) {
+            m_Log.WriteLine("Import cancelled.");
+            return;
+        }
+        ShowImported(*imported, *anyRead);
+    };
+    m_pRunner->Start(std::move(job));
+}
+
+void CTessaricDlg::ShowImported(CA1SeriesList& imported, bool bAnyRead) {
+    if (!bAnyRead)
+        return;
+    for (CA1TimeSeries& series : imported)
+        m_SeriesList.Append(std::move(series));
     RefreshSeriesList();
     m_nCurSeries = static_cast<std::int32_t>(m_SeriesList.size()) - 1;
     RefreshTabs();
@@ -434,9 +602,15 @@ void CTessaricDlg::ImportWithType(const std::string& path, std::int32_t nImportT
 }
 
 void CTessaricDlg::OpenFiles(const std::vector<std::string>& paths) {
+    if (m_pRunner->IsBusy()) {
+        m_Log.WriteLine("Warning: A command is still running; the files were not imported.");
+        return;
+    }
     TakeControls();
+    std::vector<std::pair<std::string, std::int32_t>> logs;
     for (const std::string& path : paths)
-        ImportWithType(path, DetectImportType(path));
+        logs.emplace_back(path, DetectImportType(path));
+    ImportWithTypes(logs);
     PutControls();
 }
 
@@ -452,11 +626,10 @@ void CTessaricDlg::OnTimer() {
 }
 
 void CTessaricDlg::FeedPane() {
-    const std::string& buffer = m_Log.m_strPaneBuffer;
-    if (m_nPaneFed < buffer.size()) {
-        QString text = QString::fromStdString(buffer.substr(m_nPaneFed));
+    const std::string fresh = m_Log.TakePaneText(m_nPaneFed);
+    if (!fresh.empty()) {
+        QString text = QString::fromStdString(fresh);
         text.remove(QLatin1Char('\r'));
-        m_nPaneFed = buffer.size();
         m_edLog->moveCursor(QTextCursor::End);
         m_edLog->insertPlainText(text);
         m_edLog->ensureCursorVisible();
@@ -514,6 +687,9 @@ void CTessaricDlg::ShutDown(ProgramExit exit) {
     if (m_bEnded)
         return;
     m_bEnded = true;
+    // the session's end saves the parameters: no worker may still log
+    m_pRunner->Cancel();
+    m_pRunner->WaitUntilIdle();
     if (m_pA1TimePage)
         m_pA1TimePage->StoreDisplayChoice(m_Params);
     m_Session.End(exit);

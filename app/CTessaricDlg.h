@@ -4,6 +4,7 @@
 #include "data/CA1SeriesList.h"
 #include "diagram/DialogUnits.h"
 #include "infra/CProgramSession.h"
+#include "pages/CAnchoredLayout.h"
 #include "pages/IPageHost.h"
 
 #include <QDialog>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class CBackgroundRunner;
 class CDDA1TimeDiagramDlg;
 class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
@@ -23,6 +25,7 @@ class IProfileStore;
 class QAction;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
@@ -51,6 +54,11 @@ public:
     void ShowNewLogRecords() override { FeedPane(); }
     void ShowCurrentPage();
     IUserDialogs& Dialogs() override { return m_Dialogs; }
+    CBackgroundRunner* Runner() override { return m_pRunner; }
+    // Opens in the folder of the last export (kept in the user's profile)
+    // with the name "<log stem>-s<NNN>-<kind>" proposed.
+    std::optional<FILEDIALOGRESULT> AskExportPath(QWidget* owner, FILEDIALOGREQUEST request,
+                                                  const char* pszKind) override;
 
     // The current series with the first-element fall-back; null for none.
     CA1TimeSeries* CurrentSeries();
@@ -61,6 +69,9 @@ public:
     // --- handlers
     void OnSelchangeSeries();
     void OnSelchangeTab();
+    // Ctrl+Tab, Ctrl+PgDown (+1) and Ctrl+Shift+Tab, Ctrl+PgUp (-1): the
+    // next or previous tab, round the end.
+    void SwitchTab(int nStep);
     void OnImportLog();
     void OnDelete();
     void OnDeleteAll();
@@ -121,9 +132,17 @@ public:
     QFrame* m_pTabFrame = nullptr;
     QPlainTextEdit* m_edLog = nullptr;
     QTimer m_Timer;
+    CBackgroundRunner* m_pRunner = nullptr;
+    // Logs at least this large are read by the runner; smaller ones are read
+    // at once, before a progress bar could even show.
+    std::uint64_t m_nBackgroundImportBytes = kBackgroundImportBytes;
+    // About 12,000 lines of a C1A1 log: a read well below the runner's
+    // half second of grace.
+    static constexpr std::uint64_t kBackgroundImportBytes = 1u << 20;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -132,17 +151,33 @@ protected:
 private:
     void CreateControls();
     void CreatePages();
+    void SetUpKeyboard();
+    void CaptureLayout();
     void RegisterCommands();
     void OnOK();
     void OnCancel();
     void ShutDown(ProgramExit exit);
     CTessaricPage* PageForTab(std::int32_t nPage, const CA1TimeSeries& series) const;
     QRect TabDisplayRect() const;
-    // Reads one log with the reader of `nImportType` and shows the result.
-    void ImportWithType(const std::string& path, std::int32_t nImportType);
+    // Where a page covers the tab control's display area.
+    QRect PageRect() const;
+    // Reads the logs, each with the reader of its import type, and shows
+    // the result; large logs are read by the runner.
+    void ImportWithTypes(const std::vector<std::pair<std::string, std::int32_t>>& logs);
+    // The series read by an import into the list, and the list shown.
+    void ShowImported(CA1SeriesList& imported, bool bAnyRead);
+    // Long work started or ended: commands that could touch its series are
+    // held meanwhile.
+    void OnBusyChanged(bool bBusy);
     void ShowWelcome();
 
     IUserDialogs& m_Dialogs;
+    IProfileStore* m_pProfile = nullptr;
+    QSize m_TemplateSize;
+    CAnchoredLayout m_Layout;
+    QGroupBox* m_pSeriesGroup = nullptr;
+    QGroupBox* m_pLogGroup = nullptr;
+    std::string m_strExportFolder;
     CDialogUnits m_Units;
     CCommandRouter m_Commands;
     std::map<int, QAction*> m_Actions;

@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "pages/CDDA1TimeDiagramDlg.h"
 #include "pages/CDDCFuncDiagramDlg.h"
+#include "pages/CDDLogTextDlg.h"
 #include "pages/CDDModelDiagramDlg.h"
 
 #include <QTabBar>
@@ -116,6 +117,10 @@ void RegisterDiagramCommands(CTessaricDlg& window) {
             SelectTab(*w, w->CurrentSeries()->HasModel() ? kSummaryTabWithModel
                                                          : kSummaryTabWithoutModel);
         },
+        [w] { return CanShowSummary(*w); });
+    commands.Add(
+        ID_FILE_SAVE_REPORT,
+        [w] { RunOnPage(*w, w->m_pSummaryPage, &CDDLogTextDlg::OnSaveReport); },
         [w] { return CanShowSummary(*w); });
     commands.Add(
         ID_FILE_EXPORT_IMAGE, [w] { DispatchExport(*w, &CDiagramPage::OnExportImage); },

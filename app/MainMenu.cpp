@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <iterator>
+#include <set>
 
 namespace {
 
@@ -18,6 +19,7 @@ const MENUROW kMainMenuRows[] = {
     {"File", "Export Image", ID_FILE_EXPORT_IMAGE, nullptr},
     {"File", "Export Data Table", ID_FILE_EXPORT_TABLE, nullptr},
     {"File", "Export Binary Data", ID_FILE_EXPORT_BINARY, nullptr},
+    {"File", "Save Report As...", ID_FILE_SAVE_REPORT, nullptr},
     {"File", "Export Report...", ID_FILE_EXPORT_REPORT, nullptr},
     {"File", nullptr, 0, nullptr},
     {"File", "Quit", ID_FILE_QUIT, nullptr},
@@ -32,8 +34,33 @@ const MENUROW kMainMenuRows[] = {
     {nullptr, "Disclaimer", ID_APP_DISCLAIMER, nullptr},
 };
 
-QAction* MakeAction(const MENUROW& row, QWidget& window, const CCommandRouter& router) {
-    auto* action = new QAction(QString::fromUtf8(row.pszText), &window);
+// Marks the mnemonic of a menu text: the first letter of a word, else any
+// letter, that no other entry of the same menu (or the bar) has taken. A
+// table of fixed letters would have to be kept in step with every new row.
+QString WithMnemonic(const QString& text, std::set<QChar>& taken) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const auto free = [&](qsizetype i) {
+        return escaped[i].isLetter() && taken.count(escaped[i].toUpper()) == 0 &&
+               (i == 0 || escaped[i - 1] != QLatin1Char('&'));
+    };
+    for (const bool bWordStart : {true, false}) {
+        for (qsizetype i = 0; i < escaped.size(); ++i) {
+            const bool start =
+                i == 0 || escaped[i - 1] == QLatin1Char(' ') || escaped[i - 1] == QLatin1Char('-');
+            if ((start || !bWordStart) && free(i)) {
+                taken.insert(escaped[i].toUpper());
+                return escaped.left(i) + QLatin1Char('&') + escaped.mid(i);
+            }
+        }
+    }
+    return escaped;
+}
+
+QAction* MakeAction(const MENUROW& row, QWidget& window, const CCommandRouter& router,
+                    std::set<QChar>* mnemonics) {
+    const QString text = QString::fromUtf8(row.pszText);
+    auto* action = new QAction(mnemonics ? WithMnemonic(text, *mnemonics) : text, &window);
     if (row.pszShortcut) {
         action->setShortcut(QKeySequence(QString::fromUtf8(row.pszShortcut)));
         action->setShortcutContext(Qt::WindowShortcut);
@@ -73,9 +100,14 @@ std::map<int, QAction*> BuildMainMenu(QMenuBar& menuBar, QWidget& window,
     std::map<int, QAction*> actions;
     std::map<QAction*, int> commands;
     std::map<QString, QMenu*> menus;
+    std::map<QMenu*, std::set<QChar>> menuMnemonics;
+    // Alt+A is About's own accelerator: no title of the bar may take it.
+    std::set<QChar> barMnemonics = {QLatin1Char('A')};
     for (const MENUROW& row : kMainMenuRows) {
         if (!row.pszMenu) {
-            QAction* action = MakeAction(row, window, router);
+            // an item of the bar with an accelerator of its own needs no mnemonic
+            QAction* action =
+                MakeAction(row, window, router, row.pszShortcut ? nullptr : &barMnemonics);
             menuBar.addAction(action);
             actions[row.nCommand] = action;
             continue;
@@ -83,12 +115,12 @@ std::map<int, QAction*> BuildMainMenu(QMenuBar& menuBar, QWidget& window,
         const QString title = QString::fromUtf8(row.pszMenu);
         QMenu*& menu = menus[title];
         if (!menu)
-            menu = menuBar.addMenu(title);
+            menu = menuBar.addMenu(WithMnemonic(title, barMnemonics));
         if (row.nCommand == 0) {
             menu->addSeparator();
             continue;
         }
-        QAction* action = MakeAction(row, window, router);
+        QAction* action = MakeAction(row, window, router, &menuMnemonics[menu]);
         menu->addAction(action);
         actions[row.nCommand] = action;
         commands[action] = row.nCommand;

@@ -24,6 +24,7 @@ enum MainCommand : int {
     ID_APP_DISCLAIMER = 32819,
     ID_FILE_EXPORT_REPORT = 32830,
     ID_ANALYZE_COMPARE = 32831,
+    ID_FILE_SAVE_REPORT = 32840,
 };
 
 // One row of the menu bar: the pop-up it belongs to (null for an item of

@@ -12,6 +12,14 @@ struct WINDOWARGUMENTS {
     // "--screenshot FILE": once the files are open, save the window as it
     // shows on the screen to FILE (PNG) and quit; for scripted checks.
     std::string strScreenshot;
+    // "--help" and "--version" print their text and end the program before
+    // any window (or display) is needed.
+    bool bHelp = false;
+    bool bVersion = false;
 };
 
 WINDOWARGUMENTS ParseWindowArguments(const std::vector<std::string>& argumentsWithProgram);
+
+// What "--help" and "--version" print; the manual page is made from them.
+std::string WindowUsageText();
+std::string WindowVersionText();

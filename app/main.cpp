@@ -1,6 +1,7 @@
 #include "app/CTessaricDlg.h"
 #include "app/TessaricPictures.h"
 #include "app/WindowArguments.h"
+#include "pages/CBackgroundRunner.h"
 #include "pages/CQtUserDialogs.h"
 #include "platform/CQtProfileStore.h"
 #include "platform/DataFolder.h"
@@ -13,6 +14,7 @@
 #include <QScreen>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -35,6 +37,11 @@ bool SaveWindowScreenshot(CTessaricDlg& window, const std::string& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const WINDOWARGUMENTS parsed = ParseWindowArguments({argv, argv + argc});
+    if (parsed.bHelp || parsed.bVersion) {
+        const std::string text = parsed.bHelp ? WindowUsageText() : WindowVersionText();
+        return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication application(argc, argv);
     // Qt switched the numbers to the user's locale; files and the log keep
     // the point.
@@ -44,8 +51,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromStdString(baseName));
     QApplication::setWindowIcon(ProgramIcon());
 
-    std::vector<std::string> arguments(argv, argv + argc);
-    const WINDOWARGUMENTS parsed = ParseWindowArguments(arguments);
+    const std::vector<std::string> arguments(argv, argv + argc);
 
     CQtProfileStore profile(kProfileOrganisation, baseName);
     CQtUserDialogs dialogs;
@@ -59,6 +65,8 @@ int main(int argc, char* argv[]) {
     if (!parsed.strScreenshot.empty())
         // after the window has been mapped and painted with the opened files
         QTimer::singleShot(kScreenshotDelayMs, &window, [&window, &parsed, &bSaved] {
+            // a large log is still being read by the runner
+            window.Runner()->WaitUntilIdle();
             bSaved = SaveWindowScreenshot(window, parsed.strScreenshot);
             window.OnQuit();
         });

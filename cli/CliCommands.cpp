@@ -14,9 +14,11 @@
 #include "infra/CNumber.h"
 #include "report/ComparisonReport.h"
 #include "report/ConfidenceTable.h"
+#include "report/ExportCurves.h"
 #include "report/HtmlReport.h"
 #include "report/SeriesSummary.h"
 #include "report/StabilityReport.h"
+#include "report/WholeIntervalExport.h"
 
 #include <algorithm>
 #include <deque>
@@ -120,8 +122,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     bool ok = true;
     if (bCFunc)
         ok = SaveStabilityReport(series, seriesStem + "-report.txt",
-                                 confidence.bValid ? BuildConfidenceBlock(series, confidence)
-                                                   : std::string());
+                                 BuildReportAppendix(series, &confidence));
     if (confidence.bValid)
         ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
@@ -132,6 +133,17 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
             continue;
         const std::string target = seriesStem + "-" + output.pszKind + "." + output.pszExtension;
         ok = output.write(series, target) && ok;
+    }
+    if (bModel) {
+        // A model the simulation does not cover has no curve to write: a
+        // note, not a failure.
+        const WHOLEINTERVALCURVE inside = SeriesWholeIntervalCurve(series);
+        if (inside.bValid)
+            ok = ExportWholeIntervalTable(series, seriesStem + "-inside.txt") && ok;
+        else
+            series.LogMessage(
+                SeriesLabel(path, number) +
+                ": its whole-interval probability file is not written: " + inside.strProblem + ".");
     }
     const DiagramFiles diagrams = WriteSeriesDiagrams(series, seriesStem, DiagramSizeOf(options));
     for (const std::string& written : diagrams.written)

@@ -32,6 +32,25 @@ bool IsFiniteSample(const A1SAMPLE& sample) {
            std::isfinite(sample.dErrY);
 }
 
+// Names the first kNamedLargeLines lines whose values are beyond any
+// measurement, and counts the rest for one closing record: a corrupt log
+// must not drown the message pane.
+constexpr int kNamedLargeLines = 3;
+// How much of a named line the warning quotes.
+constexpr std::size_t kQuotedLineLength = 100;
+
+void CheckPlausible(CA1TimeSeries& series, const A1SAMPLE& sample, std::string_view line,
+                    int& nLarge) {
+    if (std::fabs(sample.dX) <= kLargestPlausibleA22Nm &&
+        std::fabs(sample.dY) <= kLargestPlausibleA22Nm)
+        return;
+    if (++nLarge <= kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: The astigmatism value of image #%d is too large to be "
+                                  "a measurement (above %.0G nm), in the line: ",
+                                  sample.nImage, kLargestPlausibleA22Nm) +
+                          std::string(line.substr(0, kQuotedLineLength)));
+}
+
 std::string_view TextBeforeBlank(std::string_view text) {
     const std::size_t blank = text.find(' ');
     return blank == std::string_view::npos ? text : text.substr(0, blank);
@@ -161,7 +180,11 @@ bool BeginExtraction(CA1TimeSeries& series, const EXTRACTIONKIND& kind, std::int
     return true;
 }
 
-void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg) {
+void FinishExtraction(CA1TimeSeries& series, std::int32_t nMirrorY, double dRotDeg, int nLarge) {
+    if (nLarge > kNamedLargeLines)
+        series.LogMessage(FormatC("Warning: %d lines in all hold astigmatism values too large to "
+                                  "be measurements.",
+                                  nLarge));
     series.m_nMirrorY = nMirrorY;
     series.m_dRotationDeg = dRotDeg;
     series.LogMessage(FormatC("- extracted number of astigmatism values: %d",
@@ -181,6 +204,7 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
     // The kept lines are: start marker, start time stamp, the data texts.
     const std::size_t first = 2;
     const std::size_t last = std::min<std::size_t>(first + m_nDataLines, m_LogLines.size());
+    int nLarge = 0;
     for (std::size_t i = first; i < last; ++i) {
         const std::string_view text = m_LogLines[i];
         if (text.empty())
@@ -219,11 +243,13 @@ void CA1TimeSeries::ExtractC1A1(std::int32_t nMirrorY, double dRotDeg) {
         sample.dX = amplitude * std::cos(angle);
         // The mirror acts on the rotated value.
         sample.dY = nMirrorY * (amplitude * std::sin(angle));
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
+            CheckPlausible(*this, sample, text, nLarge);
             m_Samples.push_back(sample);
+        }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
@@ -242,6 +268,7 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
     }
 
     ORVEXVALUES values;
+    int nLarge = 0;
     // The kept lines are: the header, then the data lines.
     const std::size_t last =
         std::min<std::size_t>(std::size_t{1} + m_nDataLines, m_LogLines.size());
@@ -267,11 +294,13 @@ void CA1TimeSeries::ExtractORVEX(std::int32_t nMirrorY, double dRotDeg) {
         // Errors are magnitudes: the mirror leaves them as they are.
         sample.dErrX = values.ex;
         sample.dErrY = values.ey;
-        if (IsFiniteSample(sample))
+        if (IsFiniteSample(sample)) {
+            CheckPlausible(*this, sample, m_LogLines[i], nLarge);
             m_Samples.push_back(sample);
+        }
     }
 
-    FinishExtraction(*this, nMirrorY, dRotDeg);
+    FinishExtraction(*this, nMirrorY, dRotDeg, nLarge);
 }
 
 bool CA1TimeSeries::Reextract(std::int32_t nMirrorY, double dRotDeg) {

@@ -106,6 +106,17 @@ bool CA1TimeSeries::FindMinCorrelationRotation(double& angle, double& correlatio
 
 void CA1TimeSeries::GetStatisticsText(std::string& statistics, std::string& correlation) const {
     const MOMENTS m = RotatedMoments(*this, 0.0);
+    // Corrupt values (the import warned of them) overflow the sums or print
+    // as hundreds of digits: no number here would mean anything.
+    const double moments[] = {m.meanX, m.meanY, std::sqrt(m.varX), std::sqrt(m.varY)};
+    for (const double value : moments) {
+        if (!(std::fabs(value) <= kLargestPlausibleA22Nm)) {
+            statistics = "(A22x,A22y): the values are too large for statistics; see the warnings "
+                         "in the message log.";
+            correlation.clear();
+            return;
+        }
+    }
     const double spread = std::sqrt(m.varX * m.varY);
     if (!(spread > 0.0)) {
         statistics = FormatC("Avg. (A22x,A22y): (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm", m.meanX,

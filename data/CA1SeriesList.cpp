@@ -5,6 +5,11 @@ void CA1SeriesList::Append(const CA1TimeSeries& series) {
     m_Items.back() = series;
 }
 
+void CA1SeriesList::Append(CA1TimeSeries&& series) {
+    m_Items.emplace_back();
+    m_Items.back() = std::move(series);
+}
+
 bool CA1SeriesList::RemoveAt(std::size_t index) {
     if (index >= m_Items.size())
         return false;

@@ -12,6 +12,8 @@ public:
     // The new element is default-constructed and then assigned, so it carries
     // no log pointer: it stays silent until a page connects it to the log.
     void Append(const CA1TimeSeries& series);
+    // The same, taking over the series' arrays instead of copying them.
+    void Append(CA1TimeSeries&& series);
     // Later elements move down by one place (each keeping its own log
     // pointer) and the storage shrinks to the new size. False when `index`
     // is out of range; the list is then unchanged.

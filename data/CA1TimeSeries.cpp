@@ -74,6 +74,22 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other) {
     return *this;
 }
 
+CA1TimeSeries& CA1TimeSeries::operator=(CA1TimeSeries&& other) {
+    if (this == &other)
+        return *this;
+    std::vector<std::string> lines = std::move(other.m_LogLines);
+    std::vector<A1SAMPLE> samples = std::move(other.m_Samples);
+    std::vector<A1SAMPLE> function = std::move(other.m_CFuncData);
+    other.m_LogLines.clear();
+    other.m_Samples.clear();
+    other.m_CFuncData.clear();
+    *this = static_cast<const CA1TimeSeries&>(other);
+    m_LogLines = std::move(lines);
+    m_Samples = std::move(samples);
+    m_CFuncData = std::move(function);
+    return *this;
+}
+
 void CA1TimeSeries::Reset() {
     // swap with empty vectors releases the storage, not only the elements
     std::vector<std::string>().swap(m_LogLines);

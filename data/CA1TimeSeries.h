@@ -11,6 +11,14 @@
 #include <vector>
 
 class CDiagramDC;
+
+// An astigmatism beyond a metre is a corrupt value, not a measurement (real
+// ones stay below a few micrometres). The import warns of it, and the
+// statistics, which would print hundreds of digits or overflow, say so.
+inline constexpr double kLargestPlausibleA22Nm = 1e9;
+
+// What a report or a table prints for a lifetime whose evaluation failed.
+inline constexpr const char* kLifetimeErrorText = "error during evaluation";
 struct DiagramStyle;
 
 // One recorded astigmatism series with every evaluation result. The
@@ -25,6 +33,9 @@ public:
     // Copies the data and results, but neither the log connection nor the
     // unit tables.
     CA1TimeSeries& operator=(const CA1TimeSeries& other);
+    // The same, but the large arrays are taken over from `other` instead of
+    // copied: how a result computed on a copy comes home without a pause.
+    CA1TimeSeries& operator=(CA1TimeSeries&& other);
     ~CA1TimeSeries() = default;
 
     void Reset();
@@ -69,13 +80,16 @@ public:
 
     // --- evaluation (evaluation/)
     // Long series take seconds: progress hears how far the pairs are done.
-    void EvaluateCharFunction(std::int32_t nMinDiversity, const ProgressCallback& progress = {});
+    // Once pAbort is set both return soon with the series as it was.
+    void EvaluateCharFunction(std::int32_t nMinDiversity, const ProgressCallback& progress = {},
+                              const AbortFlag* pAbort = nullptr);
     // Without a seed the random restarts are seeded from the UTC clock; a
     // seed makes the fit reproducible (command-line runs, tests).
     // progress hears the share of the at most twenty minimisations done.
     // The summary says whether a new model was stored and how the fit went.
     MODELFITSUMMARY FitModel(std::optional<std::uint32_t> nSeed = std::nullopt,
-                             const ProgressCallback& progress = {});
+                             const ProgressCallback& progress = {},
+                             const AbortFlag* pAbort = nullptr);
     void EvaluateLifetime(double dTolerance);
     double EvaluateModelLifetime(double dTolerance);
     // Logs the notes on a weakly supported fit (FitNotes), if there are any.
@@ -86,6 +100,11 @@ public:
     // "12.3 s", or "time base unknown" for a recording without a time base;
     // every lifetime text of the program is built with it.
     std::string LifetimeSecondsText(double dSeconds) const;
+    // The direct or the model lifetime ended in an error (an unusable
+    // tolerance, invalid data): its number means nothing, and every text
+    // that would print it prints kLifetimeErrorText instead.
+    bool HasLifetimeError() const { return m_nLifetimeState == -3; }
+    bool HasModelLifetimeError() const { return m_nModelLifetimeState == kModelLifetimeError; }
     std::string GetLifetimeText() const;
     std::string GetModelLifetimeText() const;
     // The first lines of the characteristic function and fitted model pages

@@ -45,6 +45,18 @@ bool CA1DiagramWnd::DrawSeries(CA1TimeSeries* series) {
     return series->DrawDiagram(dc, m_style);
 }
 
+bool CA1DiagramWnd::FitBitmapToWindow() {
+    const QSize client = contentsRect().size();
+    if (!IsCreated() || client == m_image.size() || client.isEmpty())
+        return false;
+    QImage bitmap = CreateDiagramBitmap(client);
+    if (bitmap.isNull())
+        return false;
+    m_image = std::move(bitmap);
+    m_style.SetBitmapSize(m_image.width(), m_image.height());
+    return true;
+}
+
 bool CA1DiagramWnd::SaveImage(const std::string& path) const {
     return SaveDiagramImage(m_image, path);
 }

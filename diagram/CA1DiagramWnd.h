@@ -35,6 +35,9 @@ public:
     // window when they want the new picture at once.
     bool DrawSeries(CA1TimeSeries* series);
 
+    // After the window was resized: a bitmap of the new client size (black
+    // until drawn); true when the size changed.
+    bool FitBitmapToWindow();
     // Saves the bitmap as it is, in the format of the path's extension.
     bool SaveImage(const std::string& path) const;
 

@@ -66,7 +66,7 @@ struct DiagramFile {
 
 constexpr DiagramFile kDiagramFiles[] = {
     {A22Time, "-a22-time.png"},  {A22Plane, "-a22-plane.png"},   {CharFunction, "-cfunc.png"},
-    {FittedModel, "-model.png"}, {ProbabilityPlot, "-prob.png"},
+    {FittedModel, "-model.png"}, {ProbabilityPlot, "-prob.png"}, {ProbabilityMap, "-pmap.png"},
 };
 
 } // namespace

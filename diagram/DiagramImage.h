@@ -69,8 +69,8 @@ struct SeriesDiagram {
 };
 std::vector<SeriesDiagram> RenderSeriesDiagrams(CA1TimeSeries& series, QSize size);
 
-// Writes the five diagrams of the series as PNG files named pathPrefix +
-// "-a22-time.png", "-a22-plane.png", "-cfunc.png", "-model.png" and
-// "-prob.png", each at the given size. A diagram whose data the series does
+// Writes the diagrams of the series as PNG files named pathPrefix +
+// "-a22-time.png", "-a22-plane.png", "-cfunc.png", "-model.png", "-prob.png"
+// and the P(a, t) map "-pmap.png", each at the given size. A diagram whose data the series does
 // not have is not written.
 DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size);

@@ -2,6 +2,7 @@
 
 #include "data/CA1TimeSeries.h"
 #include "diagram/PlotPrimitives.h"
+#include "diagram/ProbabilityMapDrawing.h"
 #include "evaluation/ProbabilityModel.h"
 #include "evaluation/StabilityModel.h"
 #include "report/ExportCurves.h"
@@ -23,6 +24,11 @@ constexpr double kModelLifetimeMargin = 1.15;
 constexpr double kProbabilityPlotEnd = 0.2;
 constexpr COLORREF32 kBandColour = 0xDC6E50;
 constexpr COLORREF32 kTextColour = 0x000000;
+// The whole-interval curve of the probability plot: orange beside the blue
+// P(a, t), a pair that colour-blind readers tell apart (Okabe and Ito).
+constexpr COLORREF32 kInsideColour = 0x009FE6;
+// The legend's line samples, in title heights.
+constexpr int kLegendSampleLength = 2;
 // The lines and crosses of the A22 diagrams.
 constexpr double kSampleLineWidth = 1.0;
 constexpr std::int32_t kSampleMarkerSize = 5;
@@ -42,22 +48,28 @@ struct DiagramKind {
     const char* szLeftTitle;
     UnitTable leftUnit;
     const char* szRightTitle; // empty: no right axis
+    UnitTable rightUnit;      // None: the right title stands as it is
+    bool bColouredTitles;     // vertical titles in the colours of their curves
     bool bSquare;             // one scale in both directions
 };
 
 constexpr DiagramKind kKinds[] = {
     {A22Time, false, false, "Time [", UnitTable::Time, "A22-x [", UnitTable::Length, "A22-y [",
-     false},
-    {A22Plane, false, false, "A22-x [", UnitTable::Length, "A22-y [", UnitTable::Length, "", true},
+     UnitTable::Length, true, false},
+    {A22Plane, false, false, "A22-x [", UnitTable::Length, "A22-y [", UnitTable::Length, "",
+     UnitTable::None, false, true},
     {CharFunction, true, false, "Timespan t [", UnitTable::Time, "f(t) [", UnitTable::Sqr, "",
-     false},
-    {FittedModel, true, true, "Timespan t [", UnitTable::Time, "f(t) [", UnitTable::Sqr, "", false},
+     UnitTable::None, false, false},
+    {FittedModel, true, true, "Timespan t [", UnitTable::Time, "f(t) [", UnitTable::Sqr, "",
+     UnitTable::None, false, false},
     {ProbabilityPlot, true, true, "Timespan t [", UnitTable::Time, "P(a,t)", UnitTable::None, "",
-     false},
+     UnitTable::None, false, false},
+    {ProbabilityMap, true, true, "Timespan t [", UnitTable::Time, "Tolerance a [",
+     UnitTable::Length, "Target resolution [\u00C5]", UnitTable::None, false, false},
 };
 // Any other type draws background, frame and empty axes.
-constexpr DiagramKind kOtherKind = {0,  false,           false, "",   UnitTable::None,
-                                    "", UnitTable::None, "",    false};
+constexpr DiagramKind kOtherKind = {
+    0, false, false, "", UnitTable::None, "", UnitTable::None, "", UnitTable::None, false, false};
 
 const DiagramKind& FindKind(std::int32_t type) {
     for (const DiagramKind& kind : kKinds)
@@ -82,10 +94,18 @@ struct Extremes {
     }
 };
 
+// The span of an axis whose values are all the same (a series of constant
+// zeros, a single sample): one display unit, so that the values sit on the
+// middle line instead of vanishing with an axis that maps nothing.
+constexpr double kConstantValueSpan = 1.0;
+
 // span = 1.05 (M - m) about the middle; an axis from zero starts at 0 and
 // ends 2.5 % above the largest value.
 DiagramAxis AxisOf(const Extremes& extremes, bool fromZero) {
-    const double span = kRangeMargin * (extremes.dMax - extremes.dMin);
+    double span = kRangeMargin * (extremes.dMax - extremes.dMin);
+    if (span == 0.0 && std::isfinite(extremes.dMax))
+        return fromZero ? DiagramAxis{kConstantValueSpan / 2.0, kConstantValueSpan, 1.0}
+                        : DiagramAxis{extremes.dMax, kConstantValueSpan, 1.0};
     const double centre = (extremes.dMax + extremes.dMin) / 2.0;
     if (!fromZero)
         return {centre, span, 1.0};
@@ -158,6 +178,9 @@ void FindRanges(const CA1TimeSeries& series, std::int32_t type, DiagramLayout& l
         layout.dGuideLevel = kMedianProbability;
         return;
     }
+    case ProbabilityMap:
+        PlanProbabilityMap(series, layout);
+        return;
     default:
         return;
     }
@@ -202,15 +225,22 @@ std::string Title(const char* text, const UNIT* unit) {
     return unit ? std::string(text) + unit->strName + "]" : std::string(text);
 }
 
-void ApplyTitles(CA1TimeSeries& series, const DiagramKind& kind, DiagramLayout& layout) {
-    const UNIT* xUnit = DisplayUnit(series, kind.xUnit, layout.xAxis.dSpan);
+void ApplyTitles(CA1TimeSeries& series, const DiagramKind& kind, bool bImageSteps,
+                 DiagramLayout& layout) {
+    // Without a time base the time axis counts image steps, which have no
+    // unit table.
+    const bool bStepAxis = bImageSteps && kind.xUnit == UnitTable::Time;
+    const UNIT* xUnit = bStepAxis ? nullptr : DisplayUnit(series, kind.xUnit, layout.xAxis.dSpan);
     const UNIT* yUnit = DisplayUnit(series, kind.leftUnit, layout.leftAxis.dSpan);
     layout.strXTitle = Title(kind.szXTitle, xUnit);
+    if (bStepAxis)
+        layout.strXTitle = kind.nType == A22Time ? "Time [images]" : "Timespan [images]";
     layout.strLeftTitle = Title(kind.szLeftTitle, yUnit);
     layout.xAxis.dFactor = xUnit ? xUnit->dFactor : 1.0;
     layout.leftAxis.dFactor = yUnit ? yUnit->dFactor : 1.0;
     if (layout.bRightAxis) {
-        layout.strRightTitle = Title(kind.szRightTitle, yUnit);
+        layout.strRightTitle =
+            Title(kind.szRightTitle, kind.rightUnit == UnitTable::None ? nullptr : yUnit);
         layout.rightAxis.dFactor = layout.leftAxis.dFactor;
     }
 }
@@ -224,6 +254,9 @@ void NarrowPlot(const DiagramKind& kind, DiagramLayout& layout) {
     rc.bottom -= 2 * h + 4;
     if (layout.bRightAxis)
         rc.right -= 3 * h;
+    // The map's colour scale and its percentages beside the right axis.
+    if (kind.nType == ProbabilityMap)
+        rc.right -= 5 * h;
     if (kind.bSquare) {
         const int excess = (rc.right - rc.left) - (rc.bottom - rc.top);
         rc.left += excess / 2;
@@ -292,22 +325,31 @@ std::vector<PointD> SampleCurve(const DiagramLayout& layout, bool clipAtTop,
     return points;
 }
 
-void DrawGuideLine(CDiagramDC& dc, const DiagramLayout& layout, COLORREF32 colour) {
+// From the left axis at `level` across to `time` and down to the time axis.
+void DrawGuideLineAt(CDiagramDC& dc, const DiagramLayout& layout, double time, double level,
+                     COLORREF32 colour) {
     const DiagramAxis& x = layout.xAxis;
     const DiagramAxis& y = layout.leftAxis;
-    if (!layout.bGuide || !x.CanMap() || !y.CanMap() || !std::isfinite(layout.dGuideTime) ||
-        !std::isfinite(layout.dGuideLevel))
+    if (!x.CanMap() || !y.CanMap() || !std::isfinite(time) || !std::isfinite(level))
+        return;
+    // A lifetime beyond the time axis (a probability that never falls to
+    // the level) has no corner inside the frame to mark.
+    if (layout.dGuideTime < x.Lower() || layout.dGuideTime > x.Upper() ||
+        layout.dGuideLevel < y.Lower() || layout.dGuideLevel > y.Upper())
         return;
     const PlotRect& rc = layout.rcPlot;
-    const int row =
-        rc.bottom - RoundTrunc((layout.dGuideLevel - y.Lower()) / y.dSpan * (rc.bottom - rc.top));
-    const int column =
-        rc.left + RoundTrunc((layout.dGuideTime - x.Lower()) / x.dSpan * (rc.right - rc.left));
+    const int row = rc.bottom - RoundTrunc((level - y.Lower()) / y.dSpan * (rc.bottom - rc.top));
+    const int column = rc.left + RoundTrunc((time - x.Lower()) / x.dSpan * (rc.right - rc.left));
     const COLORREF32 previousPen = dc.SelectPen(colour);
     dc.MoveTo(rc.left, row);
     dc.LineTo(column, row);
     dc.LineTo(column, rc.bottom);
     dc.SelectPen(previousPen);
+}
+
+void DrawGuideLine(CDiagramDC& dc, const DiagramLayout& layout, COLORREF32 colour) {
+    if (layout.bGuide)
+        DrawGuideLineAt(dc, layout, layout.dGuideTime, layout.dGuideLevel, colour);
 }
 
 std::vector<PointD> CFuncPoints(const CA1TimeSeries& series, std::size_t every) {
@@ -395,7 +437,21 @@ void DrawCurves(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle&
             DrawCurve(dc, rc, modelLine, SampleCurve(layout, false, [&](double t) {
                           return StabilityProbability(sqrTolerance, t / t0, model);
                       }));
+            // The whole-interval curve, where the model allows one, with
+            // its own median guide.
+            const WHOLEINTERVALCURVE inside = SeriesWholeIntervalCurve(series);
+            if (inside.bValid) {
+                DrawGuideLineAt(dc, layout, t0 * inside.Lifetime(kMedianProbability),
+                                kMedianProbability, kInsideColour);
+                DrawCurve(dc, rc,
+                          {kInsideColour, 0, layout.xAxis, layout.leftAxis, kModelLineWidth, 0,
+                           MarkerPixel},
+                          SampleCurve(layout, false, [&](double t) { return inside.At(t / t0); }));
+            }
         }
+        return;
+    case ProbabilityMap:
+        DrawProbabilityMap(dc, series, layout);
         return;
     default:
         return;
@@ -412,8 +468,35 @@ void DrawFrame(CDiagramDC& dc, const PlotRect& rc) {
         dc.LineTo(corner.x(), corner.y());
 }
 
-void DrawTitlesAndTicks(CDiagramDC& dc, const DiagramStyle& style, const DiagramFonts& fonts,
-                        const DiagramLayout& layout) {
+// Top right inside the plot, where both curves are near 0 or have not yet
+// fallen: a line sample and the name of each curve. Only with the second
+// curve, as one curve needs no legend.
+void DrawProbabilityLegend(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle& style,
+                           const DiagramLayout& layout) {
+    if (!SeriesWholeIntervalCurve(series).bValid)
+        return;
+    const PlotRect& rc = layout.rcPlot;
+    const int h = layout.nXTitleHeight;
+    const struct {
+        COLORREF32 colour;
+        const char* pszName;
+    } entries[] = {{style.m_crYMarker, "P(a,t)"}, {kInsideColour, "stays inside"}};
+    int widest = 0;
+    for (const auto& entry : entries)
+        widest = std::max(widest, dc.GetTextExtent(entry.pszName).width());
+    const int left = rc.right - widest - (kLegendSampleLength + 1) * h;
+    int top = rc.top + h / 2;
+    for (const auto& entry : entries) {
+        PointD pen{static_cast<double>(left), top + h / 2.0};
+        DrawSmoothLineTo(pen, &dc, {static_cast<double>(left + kLegendSampleLength * h), pen.y},
+                         entry.colour, kModelLineWidth);
+        dc.TextOut(left + kLegendSampleLength * h + h / 3, top, entry.pszName);
+        top += h;
+    }
+}
+
+void DrawTitlesAndTicks(CDiagramDC& dc, const CA1TimeSeries& series, const DiagramStyle& style,
+                        const DiagramFonts& fonts, const DiagramLayout& layout) {
     const PlotRect& rc = layout.rcPlot;
     const auto displayed = [](const DiagramAxis& axis, double value) {
         return value / axis.dFactor;
@@ -427,22 +510,27 @@ void DrawTitlesAndTicks(CDiagramDC& dc, const DiagramStyle& style, const Diagram
     DrawLeftAxisTicks(dc, {rc.left, rc.bottom}, {rc.left, rc.top},
                       displayed(layout.leftAxis, layout.leftAxis.dSpan),
                       displayed(layout.leftAxis, layout.leftAxis.dCentre));
-    if (layout.bRightAxis)
+    if (style.m_nType == ProbabilityMap)
+        DrawProbabilityMapScales(dc, series, layout);
+    else if (layout.bRightAxis)
         DrawRightAxisTicks(dc, {rc.right, rc.bottom}, {rc.right, rc.top},
                            displayed(layout.rightAxis, layout.rightAxis.dSpan),
                            displayed(layout.rightAxis, layout.rightAxis.dCentre));
+    if (style.m_nType == ProbabilityPlot)
+        DrawProbabilityLegend(dc, series, style, layout);
 
     // The vertical titles read upwards, centred on the plot's height, in the
     // colour of their curve where two curves share the plot.
     dc.SelectFont(&fonts.upwards);
     const QSize left = dc.GetTextExtent(layout.strLeftTitle);
-    if (layout.bRightAxis)
+    const bool bColoured = FindKind(style.m_nType).bColouredTitles;
+    if (bColoured)
         dc.SetTextColor(style.m_crXMarker);
     dc.TextOut(rc.left - 2 * left.height() - 9,
                RoundTrunc((rc.bottom + rc.top + left.width()) / 2.0), layout.strLeftTitle);
     if (!layout.strRightTitle.empty()) {
         const QSize right = dc.GetTextExtent(layout.strRightTitle);
-        dc.SetTextColor(style.m_crYMarker);
+        dc.SetTextColor(bColoured ? style.m_crYMarker : kTextColour);
         dc.TextOut(rc.right + right.height() + 9,
                    RoundTrunc((rc.bottom + rc.top + right.width()) / 2.0), layout.strRightTitle);
     }
@@ -466,7 +554,7 @@ std::optional<DiagramFonts> CreateDiagramFonts(const DiagramStyle& style) {
 }
 
 DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
-                          const DiagramFonts* fonts) {
+                          const DiagramFonts* fonts, bool bImageSteps) {
     const DiagramKind& kind = FindKind(style.m_nType);
     DiagramLayout layout;
     layout.rcPlot = style.m_rcPlot;
@@ -479,7 +567,7 @@ DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
     if (!fonts)
         return layout;
     layout.bHasTitles = true;
-    ApplyTitles(series, kind, layout);
+    ApplyTitles(series, kind, bImageSteps, layout);
     const QSize extent = fonts->horizontal.TextExtent(layout.strXTitle);
     layout.nXTitleWidth = extent.width();
     layout.nXTitleHeight = extent.height();
@@ -487,10 +575,37 @@ DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
     return layout;
 }
 
+CA1TimeSeries ImageStepView(const CA1TimeSeries& series) {
+    CA1TimeSeries view;
+    view.m_Samples = series.m_Samples;
+    view.m_CFuncData = series.m_CFuncData;
+    view.m_nCFuncState = series.m_nCFuncState;
+    view.m_nModelState = series.m_nModelState;
+    view.SetModelParameters(series.GetModelParameters());
+    view.m_dTolerance = series.m_dTolerance;
+    view.m_dPeriod = 1.0;
+    // The lifetimes were stored in seconds, which this recording does not
+    // know: no guide line for them, and the fitted model spans the
+    // characteristic function's range as for an unbounded lifetime.
+    view.m_nLifetimeState = 0;
+    view.m_dModelLifetime = VLARGE;
+    view.m_nModelLifetimeState = kModelLifetimeUnbounded;
+    return view;
+}
+
 bool CA1TimeSeries::DrawDiagram(CDiagramDC& dc, const DiagramStyle& style) {
+    if (!HasTimeBase()) {
+        CA1TimeSeries view = ImageStepView(*this);
+        return DrawDiagramOf(view, dc, style, true);
+    }
+    return DrawDiagramOf(*this, dc, style, false);
+}
+
+bool DrawDiagramOf(CA1TimeSeries& series, CDiagramDC& dc, const DiagramStyle& style,
+                   bool bImageSteps) {
     dc.FillRect({0, 0, style.m_nWidth, style.m_nHeight}, style.m_crBackground);
     const std::optional<DiagramFonts> fonts = CreateDiagramFonts(style);
-    const DiagramLayout layout = PlanDiagram(*this, style, fonts ? &*fonts : nullptr);
+    const DiagramLayout layout = PlanDiagram(series, style, fonts ? &*fonts : nullptr, bImageSteps);
     if (!layout.bHasData)
         return false;
     // Labels sit on boxes of the background colour.
@@ -498,11 +613,11 @@ bool CA1TimeSeries::DrawDiagram(CDiagramDC& dc, const DiagramStyle& style) {
     const COLORREF32 previousPen = dc.SelectPen(style.m_crAxis);
     const CDiagramFont* previousFont = dc.SelectFont(nullptr);
 
-    DrawCurves(dc, *this, style, layout);
+    DrawCurves(dc, series, style, layout);
     dc.SelectPen(style.m_crAxis);
     DrawFrame(dc, layout.rcPlot);
     if (layout.bHasTitles)
-        DrawTitlesAndTicks(dc, style, *fonts, layout);
+        DrawTitlesAndTicks(dc, *this, style, *fonts, layout);
 
     dc.SelectFont(previousFont);
     dc.SelectPen(previousPen);

@@ -56,5 +56,14 @@ struct DiagramLayout {
 
 // The layout that DrawDiagram uses for this series and style. Titles (and so
 // the trimming of the unit labels they use) only come with fonts.
+// bImageSteps: the series has no time base and is drawn over image steps.
 DiagramLayout PlanDiagram(CA1TimeSeries& series, const DiagramStyle& style,
-                          const DiagramFonts* fonts);
+                          const DiagramFonts* fonts, bool bImageSteps = false);
+
+// A recording without a time base as the diagrams draw it: its samples,
+// function and model with a period of one image step.
+CA1TimeSeries ImageStepView(const CA1TimeSeries& series);
+
+// The drawing of CA1TimeSeries::DrawDiagram for `series` as it stands.
+bool DrawDiagramOf(CA1TimeSeries& series, CDiagramDC& dc, const DiagramStyle& style,
+                   bool bImageSteps);

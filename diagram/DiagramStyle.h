@@ -13,6 +13,7 @@ enum DiagramType : std::int32_t {
     CharFunction = 3,
     FittedModel = 4,
     ProbabilityPlot = 5,
+    ProbabilityMap = 6,
 };
 
 struct PlotRect {

@@ -38,6 +38,7 @@ constexpr DIAGRAMCAPTION kCaptions[] = {
     {"-cfunc.png", "Characteristic function f(t)"},
     {"-model.png", "Fitted model"},
     {"-prob.png", "Probability P(a,t)"},
+    {"-pmap.png", "P(a,t) map"},
 };
 
 std::string CaptionOf(const std::string& suffix) {

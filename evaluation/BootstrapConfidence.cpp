@@ -102,7 +102,7 @@ struct REPLICATEPROCESS {
 
 // V(k) per component without drift.
 double SquareChange(const ModelParameters& params, double k) {
-    const ModelParameters noDrift{params[0], params[1], params[2], 0.0};
+    const ModelParameters noDrift{params[kModelDi], params[kModelDa], params[kModelTc], 0.0};
     return ModelFunction(noDrift, k) / 2.0;
 }
 
@@ -112,7 +112,9 @@ std::int64_t GridSteps(std::int64_t gap, std::int64_t most) {
 }
 
 void LayGrid(const std::vector<A1SAMPLE>& samples, REPLICATEPROCESS& process) {
-    const double tc = process.params[1] != 0.0 && process.params[2] > 0.0 ? process.params[2] : 0.0;
+    const double tc = process.params[kModelDa] != 0.0 && process.params[kModelTc] > 0.0
+                          ? process.params[kModelTc]
+                          : 0.0;
     // Without a decaying part every step is independent: one grid step per
     // gap is exact.
     std::int64_t most = std::max<std::int64_t>(
@@ -198,7 +200,7 @@ CA1TimeSeries DrawReplicate(const CA1TimeSeries& series, const REPLICATEPROCESS&
             gapY += spread * random.Gauss();
         }
         const auto point = static_cast<std::size_t>(process.gridPoint[i]);
-        const double drift = process.params[3] * static_cast<double>(process.skippedSteps[i]);
+        const double drift = process.params[kModelS] * static_cast<double>(process.skippedSteps[i]);
         A1SAMPLE& sample = replicate.m_Samples[i];
         sample.dX = path.x[point] + gapX + drift + process.dNoise * random.Gauss();
         sample.dY = path.y[point] + gapY + process.dNoise * random.Gauss();

@@ -363,7 +363,8 @@ int CFitModule::QuasiNewton(CTuple& start, std::int32_t* pIterations, double dGT
 
     for (int its = 0; its < kMaxIterations; ++its) {
         *pIterations = its;
-        if (m_pAbort && m_pAbort->load(std::memory_order_relaxed)) {
+        if ((m_pAbort && m_pAbort->load(std::memory_order_relaxed)) ||
+            (m_pCancel && m_pCancel->load(std::memory_order_relaxed))) {
             start = p;
             return Aborted;
         }

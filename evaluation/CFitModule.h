@@ -71,6 +71,8 @@ public:
     // Not owned; once another thread sets it, a running Minimize ends at its
     // next iteration with Aborted, for a result that nobody will look at.
     const std::atomic<bool>* m_pAbort = nullptr;
+    // Not owned; the same for the user's cancel of the whole fit.
+    const std::atomic<bool>* m_pCancel = nullptr;
     std::int32_t m_bWeighted = 0;
     std::int32_t m_nParams = 0;
     std::int32_t m_nData = 0;

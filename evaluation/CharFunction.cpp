@@ -70,7 +70,8 @@ bool IsFiniteFunction(const std::vector<A1SAMPLE>& records, const LINE& lineX, c
 } // namespace
 
 void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
-                                         const ProgressCallback& progress) {
+                                         const ProgressCallback& progress,
+                                         const AbortFlag* pAbort) {
     const std::size_t count = m_Samples.size();
     if (static_cast<std::int64_t>(count) < nMinDiversity)
         return;
@@ -97,11 +98,14 @@ void CA1TimeSeries::EvaluateCharFunction(std::int32_t nMinDiversity,
     if (progress)
         progress(0.0);
     try {
-        records = ComputePairStatistics(m_Samples, kmax, progress);
+        records = ComputePairStatistics(m_Samples, kmax, progress, pAbort);
     } catch (const std::bad_alloc&) {
         LogMessage("ERROR: The characteristic function could not be evaluated: out of memory.");
         return;
     }
+    // the caller logs the cancel; the series keeps its earlier evaluation
+    if (IsAborted(pAbort))
+        return;
     if (records.size() < kInterceptRecords) {
         LogMessage("ERROR: The characteristic function has fewer than three distances with image "
                    "pairs: the image numbering has too many gaps.");

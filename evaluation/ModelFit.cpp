@@ -169,13 +169,15 @@ struct FITJUDGE {
 template <typename SetUpPartner>
 void JudgeAttempts(CFitModule& module, const SetUpPartner& setUpPartner,
                    const std::array<Params, kMaxAttempts>& starts, FITJUDGE& judge,
-                   const ProgressCallback& progress) {
+                   const ProgressCallback& progress, const AbortFlag* pCancel) {
     CFitModule partner;
     const std::size_t workers = WorkerCount() >= 2 && setUpPartner(partner) ? 2 : 1;
     std::array<CFitModule*, 2> modules = {&module, &partner};
     std::atomic<bool> abort{false};
-    for (CFitModule* fit : modules)
+    for (CFitModule* fit : modules) {
         fit->m_pAbort = &abort;
+        fit->m_pCancel = pCancel;
+    }
     std::array<ATTEMPT, kMaxAttempts> results;
     if (progress)
         progress(0.0);
@@ -186,10 +188,11 @@ void JudgeAttempts(CFitModule& module, const SetUpPartner& setUpPartner,
         const bool enough = judge.Take(results[attempt]);
         if (progress)
             progress(static_cast<double>(attempt + 1) / static_cast<double>(kMaxAttempts));
-        return enough;
+        return enough || IsAborted(pCancel);
     };
     RunJobsInOrder(kMaxAttempts, workers, run, take, abort);
     module.m_pAbort = nullptr;
+    module.m_pCancel = nullptr;
 }
 
 const char* StopText(FitStop stop) {
@@ -207,7 +210,7 @@ const char* StopText(FitStop stop) {
 } // namespace
 
 MODELFITSUMMARY CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed,
-                                        const ProgressCallback& progress) {
+                                        const ProgressCallback& progress, const AbortFlag* pAbort) {
     if (!HasCharFunction()) {
         LogMessage("ERROR: Model fit aborted: No evaluated characteristic function data.");
         return {};
@@ -240,7 +243,10 @@ MODELFITSUMMARY CA1TimeSeries::FitModel(std::optional<std::uint32_t> nSeed,
     JudgeAttempts(
         module,
         [&](CFitModule& partner) { return SetUpModule(partner, data, start, bounds, scales); },
-        starts, judge, progress);
+        starts, judge, progress, pAbort);
+    // a cancelled fit keeps the model it had; the caller logs the cancel
+    if (IsAborted(pAbort))
+        return {};
     const MODELFITSUMMARY summary = judge.summary;
     LogDebug(FormatC("Model fit: %d minimisations, %d iterations, %d improvements; ",
                      static_cast<int>(summary.nMinimisations), summary.nIterations,

@@ -104,7 +104,7 @@ std::int64_t SmoothEvenSize(std::int64_t minimum) {
 // V(k) of the decaying part alone, per component: k Da^2 exp(-k / tc), with
 // the model's own handling of tc <= 0 and Da = 0.
 double DecayingSquareChange(const ModelParameters& params, double k) {
-    const ModelParameters decaying{0.0, params[1], params[2], 0.0};
+    const ModelParameters decaying{0.0, params[kModelDa], params[kModelTc], 0.0};
     return k * ModelSqrDiffusion(decaying, k);
 }
 
@@ -116,7 +116,7 @@ double IncrementAutocovariance(const ModelParameters& params, std::int64_t lag) 
         (DecayingSquareChange(params, h + 1.0) - 2.0 * DecayingSquareChange(params, h) +
          DecayingSquareChange(params, std::fabs(h - 1.0))) /
         2.0;
-    return decaying + (lag == 0 ? params[0] * params[0] : 0.0);
+    return decaying + (lag == 0 ? params[kModelDi] * params[kModelDi] : 0.0);
 }
 
 } // namespace
@@ -159,8 +159,8 @@ bool CModelPathGenerator::Prepare(const ModelParameters& params, std::int64_t nP
         m_amplitudes = std::move(amplitudes);
         m_nEmbedding = size;
     }
-    m_dDriftX = params[3] * std::cos(dDriftAngleDeg * kDegToRad);
-    m_dDriftY = params[3] * std::sin(dDriftAngleDeg * kDegToRad);
+    m_dDriftX = params[kModelS] * std::cos(dDriftAngleDeg * kDegToRad);
+    m_dDriftY = params[kModelS] * std::sin(dDriftAngleDeg * kDegToRad);
     m_nPoints = nPoints;
     return true;
 }

@@ -79,7 +79,8 @@ public:
         ChooseShifts(samples);
     }
 
-    void Accumulate(PairSumKernel kernel, const ProgressCallback& progress);
+    void Accumulate(PairSumKernel kernel, const ProgressCallback& progress,
+                    const AbortFlag* pAbort);
     std::vector<A1SAMPLE> Records(PairSumKernel kernel);
 
 private:
@@ -179,7 +180,8 @@ double CPairSums::BlockPairs(std::int32_t block) const {
     return pairs;
 }
 
-void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progress) {
+void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progress,
+                           const AbortFlag* pAbort) {
     double total = 0.0;
     for (double pairs : m_Pairs)
         total += pairs;
@@ -192,6 +194,9 @@ void CPairSums::Accumulate(PairSumKernel kernel, const ProgressCallback& progres
     const std::size_t ran =
         ParallelFor(blocks, workers, [&](std::size_t index, std::size_t worker) {
             const auto block = static_cast<std::int32_t>(index) * kThreadBlock;
+            // a block is the unit of work between two looks at the flag
+            if (IsAborted(pAbort))
+                return;
             AccumulateDistances(kernel, std::max(block, 1),
                                 std::min(block + kThreadBlock, m_nEndK));
             const double pairs = BlockPairs(block);
@@ -243,12 +248,15 @@ std::vector<A1SAMPLE> CPairSums::Records(PairSumKernel kernel) {
 // numbers) can pair samples across runs: each position is tested, and the
 // squared differences are kept for the second pass around the mean.
 std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
-                                           const ProgressCallback& progress) {
+                                           const ProgressCallback& progress,
+                                           const AbortFlag* pAbort) {
     const std::size_t count = samples.size();
     std::vector<double> squaresX(count);
     std::vector<double> squaresY(count);
     std::vector<A1SAMPLE> records;
     for (std::int32_t k = 1; k < kEnd; ++k) {
+        if (IsAborted(pAbort))
+            return {};
         const auto distance = static_cast<std::size_t>(k);
         std::size_t n = 0;
         double sumX = 0.0;
@@ -285,13 +293,16 @@ std::vector<A1SAMPLE> MaskedPairStatistics(const std::vector<A1SAMPLE>& samples,
 } // namespace
 
 std::vector<A1SAMPLE> ComputePairStatistics(const std::vector<A1SAMPLE>& samples, std::int32_t kEnd,
-                                            const ProgressCallback& progress) {
+                                            const ProgressCallback& progress,
+                                            const AbortFlag* pAbort) {
     if (samples.size() < 2 || kEnd < 2)
         return {};
     if (!IsStrictlyIncreasing(samples))
-        return MaskedPairStatistics(samples, kEnd, progress);
+        return MaskedPairStatistics(samples, kEnd, progress, pAbort);
     CPairSums sums(samples, kEnd);
     const PairSumKernel kernel = CharKernelFunction(ChosenCharKernel());
-    sums.Accumulate(kernel, progress);
+    sums.Accumulate(kernel, progress, pAbort);
+    if (IsAborted(pAbort))
+        return {};
     return sums.Records(kernel);
 }

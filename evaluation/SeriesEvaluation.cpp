@@ -4,6 +4,8 @@
 #include "evaluation/AstigmatismTolerance.h"
 #include "infra/CMainParameters.h"
 
+#include <cmath>
+
 namespace {
 
 double ToleranceOf(const EVALUATIONINPUTS& inputs) {
@@ -11,8 +13,10 @@ double ToleranceOf(const EVALUATIONINPUTS& inputs) {
 }
 
 bool FitWithModelLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, double dTolerance,
-                          std::optional<std::uint32_t> nSeed, const ProgressCallback& progress) {
-    const MODELFITSUMMARY fit = series.FitModel(nSeed, progress);
+                          std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
+    const MODELFITSUMMARY fit = series.FitModel(nSeed, progress.fit, progress.pAbort);
+    if (IsAborted(progress.pAbort))
+        return false;
     series.EvaluateModelLifetime(dTolerance);
     StoreEvaluationInputs(series, inputs);
     return fit.bFitted;
@@ -24,6 +28,10 @@ EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params) {
     return {params.MinDiversity, params.ElEnergykV, params.TargetResAng, params.LimitPhase};
 }
 
+bool IsUsableEnergyOrResolution(double dValue) {
+    return std::isfinite(dValue) && dValue > 0.0;
+}
+
 void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
     series.m_dLimitPhase = inputs.dLimitPhase;
     series.m_dElEnergy = inputs.dEnergykV;
@@ -32,8 +40,8 @@ void StoreEvaluationInputs(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs
 
 bool EvaluateCharFunctionAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                                      const EVALUATIONPROGRESS& progress) {
-    series.EvaluateCharFunction(inputs.nMinDiversity, progress.charFunction);
-    if (!series.HasCharFunction())
+    series.EvaluateCharFunction(inputs.nMinDiversity, progress.charFunction, progress.pAbort);
+    if (IsAborted(progress.pAbort) || !series.HasCharFunction())
         return false;
     series.EvaluateLifetime(ToleranceOf(inputs));
     StoreEvaluationInputs(series, inputs);
@@ -44,7 +52,7 @@ bool FitModelAndLifetime(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs,
                          std::optional<std::uint32_t> nSeed, const EVALUATIONPROGRESS& progress) {
     const double dTolerance = ToleranceOf(inputs);
     series.EvaluateLifetime(dTolerance);
-    return FitWithModelLifetime(series, inputs, dTolerance, nSeed, progress.fit);
+    return FitWithModelLifetime(series, inputs, dTolerance, nSeed, progress);
 }
 
 void RefreshLifetimes(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
@@ -61,6 +69,6 @@ bool EvaluateSeries(CA1TimeSeries& series, const EVALUATIONINPUTS& inputs, bool 
     // The direct lifetime for this tolerance was just evaluated; evaluating
     // it again before the fit would only repeat its log records.
     if (bFit)
-        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed, progress.fit);
+        FitWithModelLifetime(series, inputs, ToleranceOf(inputs), nSeed, progress);
     return true;
 }

@@ -20,11 +20,19 @@ struct EVALUATIONINPUTS {
 
 EVALUATIONINPUTS EvaluationInputsFrom(const CMainParameters& params);
 
+// An electron energy or a target resolution that may become a program
+// parameter: a positive finite number. Anything else gives no tolerance and
+// would leave every later evaluation without a lifetime.
+bool IsUsableEnergyOrResolution(double dValue);
+
 // Where the two long steps of an evaluation report how far they are; each
-// first reports 0 when it starts. Empty callbacks are not called.
+// first reports 0 when it starts. Empty callbacks are not called. Once
+// pAbort is set, the operation returns false soon; what it changed of the
+// series by then is not a result (the window runs it on a copy).
 struct EVALUATIONPROGRESS {
     ProgressCallback charFunction;
     ProgressCallback fit;
+    const AbortFlag* pAbort = nullptr;
 };
 
 // The user operations on one series that the window's pages and the

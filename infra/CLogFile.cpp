@@ -70,7 +70,17 @@ std::uint64_t CLogFile::GetLogSize() {
     return size;
 }
 
+std::string CLogFile::TakePaneText(std::size_t& nFed) const {
+    const std::lock_guard<std::mutex> lock(m_Mutex);
+    if (nFed >= m_strPaneBuffer.size())
+        return {};
+    std::string text = m_strPaneBuffer.substr(nFed);
+    nFed = m_strPaneBuffer.size();
+    return text;
+}
+
 bool CLogFile::WriteLine(const std::string& text) {
+    const std::lock_guard<std::mutex> lock(m_Mutex);
     const bool fileless = m_strPath.empty() && !m_bOpen;
     const bool wasOpen = m_bOpen != 0;
     if (!fileless) {

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <mutex>
 #include <string>
 
 // The program log: "Log.txt" in the program data folder plus an in-memory
 // copy for the window's message pane. Every record opens, appends and closes
-// the file, so the file is complete on disk after each record.
+// the file, so the file is complete on disk after each record. Records may
+// come from any thread (the window's long commands run on a worker): each is
+// written whole, one after the other.
 class CLogFile {
 public:
     CLogFile() = default;
@@ -58,11 +61,16 @@ public:
     int m_bFeedPane = 0;
     std::string m_strPaneBuffer; // UTF-8; grows for the whole run
 
+    // The pane's records from byte `nFed` on; `nFed` then covers them. The
+    // way to read the buffer while another thread may be writing records.
+    std::string TakePaneText(std::size_t& nFed) const;
+
 private:
     std::FILE* m_pFile = nullptr;
     std::size_t m_nFileBytes = 0; // written by this object, for the write-limit seam
     bool m_bFileFailed = false;
     std::function<void(const std::string&)> m_sink;
+    mutable std::mutex m_Mutex;
 };
 
 // The debug level from the command line's argument text (without the

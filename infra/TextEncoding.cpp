@@ -68,6 +68,10 @@ std::string EncodeLine8Bit(std::string_view utf8) {
             return std::string(utf8); // a character beyond U+00FF: keep UTF-8
         }
     }
+    // Latin-1 bytes that happen to spell valid UTF-8 ("Ã©" is C3 A9) would
+    // read back as another text ("é"): such a line keeps its UTF-8.
+    if (IsValidUtf8(latin1))
+        return std::string(utf8);
     return latin1;
 }
 

@@ -5,7 +5,9 @@
 
 // The program's strings are UTF-8; its 8-bit text files hold one byte per
 // character. A line whose characters all lie at or below U+00FF is written in
-// Latin-1 (so "²" becomes the single byte 0xB2), any other line as UTF-8.
+// Latin-1 (so "²" becomes the single byte 0xB2), unless those bytes would
+// read back as UTF-8 of another text; any other line as UTF-8. So reading
+// what was written gives the same text, and writing it again the same bytes.
 std::string EncodeLine8Bit(std::string_view utf8);
 
 // The reverse on reading: a line that is valid UTF-8 is taken as UTF-8, any

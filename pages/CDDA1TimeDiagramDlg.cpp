@@ -4,10 +4,10 @@
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CMainParameters.h"
 #include "infra/CNumber.h"
-#include "pages/CLongCommand.h"
 #include "pages/IPageHost.h"
 #include "pages/IUserDialogs.h"
 #include "pages/PageControls.h"
+#include "pages/SeriesJob.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,6 +54,7 @@ void CDDA1TimeDiagramDlg::Create() {
     m_pRotation = findChild<QLineEdit*>(ControlName(IDC_ROTATION));
     m_pMirrorY = findChild<QCheckBox*>(ControlName(IDC_MIRROR_Y));
     m_pDisplay->addItems({QStringLiteral("A22-Time"), QStringLiteral("A22 (2D)")});
+    FitFontToPlace(*m_pDisplay);
     resize(m_Units.Size(TemplateSize().width(), TemplateSize().height()));
 
     PutControls();
@@ -63,6 +64,8 @@ void CDDA1TimeDiagramDlg::Create() {
     auto* charactFunction = findChild<QPushButton*>(ControlName(IDC_CHARACT_FUNCTION));
     charactFunction->setEnabled(true);
     connect(reextract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
+    // Enter in the rotation applies it, as "Re-Extract" does.
+    connect(m_pRotation, &QLineEdit::returnPressed, this, &CDDA1TimeDiagramDlg::OnReExtract);
     connect(charactFunction, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharactFunction);
     // Only a choice of the user's counts; filling the list does not.
     connect(m_pDisplay, qOverload<int>(&QComboBox::activated), this,
@@ -133,15 +136,27 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
     if (!TakeControls())
         return;
     if (m_pSeries) {
-        CLongCommand busy(m_pHost);
         m_pSeries->m_pLog = m_pLog;
-        m_pSeries->Reextract(m_bMirrorY ? -1 : 1, m_dRotation);
-        if (m_pHost) {
-            m_pHost->RefreshTabs();
-            m_pHost->PutControls();
-        }
-        ShowSeries(m_pSeries);
-        m_wndDiagram.repaint();
+        const std::int32_t mirror = m_bMirrorY ? -1 : 1;
+        const double rotation = m_dRotation;
+        CA1TimeSeries* series = m_pSeries;
+        RunOnSeriesCopy(
+            m_pHost ? m_pHost->Runner() : nullptr, *series,
+            QStringLiteral("Re-extracting the series..."), "Re-extraction",
+            [mirror, rotation](CA1TimeSeries& copy, const EVALUATIONPROGRESS&) {
+                return copy.Reextract(mirror, rotation);
+            },
+            [this, series](bool) {
+                if (m_pHost) {
+                    m_pHost->RefreshTabs();
+                    m_pHost->PutControls();
+                    m_pHost->ShowNewLogRecords();
+                }
+                if (m_pSeries == series) {
+                    ShowSeries(series);
+                    m_wndDiagram.repaint();
+                }
+            });
     }
     PutControls();
 }
@@ -158,15 +173,27 @@ void CDDA1TimeDiagramDlg::OnDisplayChange() {
 void CDDA1TimeDiagramDlg::OnCharactFunction() {
     TakeControls();
     if (m_pSeries && m_pMainParams) {
-        CLongCommand busy(m_pHost);
         m_pSeries->m_pLog = m_pLog;
-        if (EvaluateCharFunctionAndLifetime(*m_pSeries, EvaluationInputsFrom(*m_pMainParams))) {
-            m_pSeries->m_nPage = 2;
-            if (m_pHost) {
-                m_pHost->RefreshTabs();
-                m_pHost->PutControls();
-            }
-        }
+        const EVALUATIONINPUTS inputs = EvaluationInputsFrom(*m_pMainParams);
+        CA1TimeSeries* series = m_pSeries;
+        RunOnSeriesCopy(
+            m_pHost ? m_pHost->Runner() : nullptr, *series,
+            QStringLiteral("Evaluating the characteristic function..."),
+            "Evaluation of the characteristic function",
+            [inputs](CA1TimeSeries& copy, const EVALUATIONPROGRESS& progress) {
+                return EvaluateCharFunctionAndLifetime(copy, inputs, progress);
+            },
+            [this, series](bool bEvaluated) {
+                if (bEvaluated)
+                    series->m_nPage = 2;
+                if (m_pHost) {
+                    if (bEvaluated) {
+                        m_pHost->RefreshTabs();
+                        m_pHost->PutControls();
+                    }
+                    m_pHost->ShowNewLogRecords();
+                }
+            });
     }
     PutControls();
 }

@@ -4,6 +4,7 @@
 #include "evaluation/SeriesEvaluation.h"
 #include "pages/IPageHost.h"
 #include "pages/PageControls.h"
+#include "pages/SeriesJob.h"
 
 #include <QPushButton>
 
@@ -40,13 +41,22 @@ void CDDCFuncDiagramDlg::FillLines(const CA1TimeSeries& series) {
 
 void CDDCFuncDiagramDlg::OnFitModel() {
     RunWithEnergyTexts([this](CA1TimeSeries& series, const EVALUATIONINPUTS& inputs) {
-        FitModelAndLifetime(series, inputs);
-        // A failed fit leaves "Summary" at tab 3, so the summary with the
-        // fit's state comes up instead of the model.
-        series.m_nPage = 3;
-        if (m_pHost) {
-            m_pHost->RefreshTabs();
-            m_pHost->PutControls();
-        }
+        CA1TimeSeries* target = &series;
+        RunOnSeriesCopy(
+            m_pHost ? m_pHost->Runner() : nullptr, series, QStringLiteral("Fitting the model..."),
+            "Model fit",
+            [inputs](CA1TimeSeries& copy, const EVALUATIONPROGRESS& progress) {
+                return FitModelAndLifetime(copy, inputs, std::nullopt, progress);
+            },
+            [this, target](bool) {
+                // A failed fit leaves "Summary" at tab 3, so the summary with
+                // the fit's state comes up instead of the model.
+                target->m_nPage = 3;
+                if (m_pHost) {
+                    m_pHost->RefreshTabs();
+                    m_pHost->PutControls();
+                    m_pHost->ShowNewLogRecords();
+                }
+            });
     });
 }

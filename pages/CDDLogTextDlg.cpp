@@ -2,14 +2,20 @@
 
 #include "data/CA1TimeSeries.h"
 #include "infra/CNumber.h"
+#include "pages/IPageHost.h"
 #include "report/StabilityReport.h"
 
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -69,6 +75,67 @@ void CDDLogTextDlg::Create() {
     m_edText->setGeometry(m_Units.Rect(6, 42, 390, 214));
     SetTextFont();
     resize(TemplateSize());
+    if (m_nPageType == kSummaryPage) {
+        FitReportColumns();
+        m_edText->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_edText, &QWidget::customContextMenuRequested, this,
+                &CDDLogTextDlg::ShowReportMenu);
+    }
+}
+
+void CDDLogTextDlg::FitReportColumns() {
+    const int margin = 6 * m_Units.Size(1, 1).width();
+    const auto needed = [this](const QFont& font) {
+        const int frame = 2 * m_edText->frameWidth();
+        const int document = 2 * static_cast<int>(m_edText->document()->documentMargin());
+        return QFontMetrics(font).horizontalAdvance(QString(kReportColumns, QLatin1Char('M'))) +
+               frame + document + m_edText->verticalScrollBar()->sizeHint().width();
+    };
+    const int widest = width() - 2 * margin;
+    QFont font = m_edText->font();
+    // the smallest pixel height that still reads; below it the pane scrolls
+    constexpr int kSmallestPixelHeight = 8;
+    while (needed(font) > widest && font.pixelSize() > kSmallestPixelHeight)
+        font.setPixelSize(font.pixelSize() - 1);
+    m_edText->setFont(font);
+    QRect pane = m_edText->geometry();
+    pane.setWidth(std::max(pane.width(), std::min(needed(font), widest)));
+    m_edText->setGeometry(pane);
+    m_edText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void CDDLogTextDlg::ShowReportMenu(const QPoint& position) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Copy"), this, &CDDLogTextDlg::OnCopyReport);
+    menu.addAction(QStringLiteral("Select &All"), m_edText, &QPlainTextEdit::selectAll);
+    menu.addSeparator();
+    QAction* save =
+        menu.addAction(QStringLiteral("&Save Report As..."), this, &CDDLogTextDlg::OnSaveReport);
+    save->setEnabled(m_pSeries && m_pSeries->HasCharFunction());
+    menu.exec(m_edText->viewport()->mapToGlobal(position));
+}
+
+void CDDLogTextDlg::OnCopyReport() {
+    const QString selected = m_edText->textCursor().selectedText();
+    // the cursor's selection separates its lines by U+2029
+    QGuiApplication::clipboard()->setText(
+        selected.isEmpty()
+            ? m_edText->toPlainText()
+            : QString(selected).replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+}
+
+void CDDLogTextDlg::OnSaveReport() {
+    if (!m_pSeries || !m_pSeries->HasCharFunction() || !m_pHost)
+        return;
+    FILEDIALOGREQUEST request;
+    request.strFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
+    request.strDefaultExtension = "txt";
+    const auto answer = m_pHost->AskExportPath(this, request, "report");
+    if (!answer)
+        return;
+    m_pSeries->m_pLog = m_pLog;
+    // the file holds what the page shows
+    SaveStabilityReport(*m_pSeries, answer->strPath, std::string());
 }
 
 void CDDLogTextDlg::SetTextFont() {
@@ -87,6 +154,7 @@ void CDDLogTextDlg::ShowSeries(CA1TimeSeries* series) {
         LogDebug("Initializing log text data display without data.");
         m_strLogFile = "Unknown.";
         m_strInfo = "No data.";
+        m_Shown = {};
         if (m_edText)
             m_edText->clear();
         PutControls();
@@ -102,6 +170,7 @@ void CDDLogTextDlg::ShowSeries(CA1TimeSeries* series) {
             ShowLogLines(*series, bSameSeries);
     } else {
         m_strInfo = GetReportHeadline(*series);
+        m_Shown = {};
         if (m_edText)
             m_edText->setPlainText(WithoutCarriageReturns(BuildStabilityReport(*series)));
     }
@@ -111,7 +180,20 @@ void CDDLogTextDlg::ShowSeries(CA1TimeSeries* series) {
 // The scroll position survives only for the series shown before; a line
 // range without stored lines (which no reader produces) shows "No data."
 // rather than reading past the lines.
+void CDDLogTextDlg::ForgetSeries() {
+    CTessaricPage::ForgetSeries();
+    // the list changed: another series may now live where this one did
+    m_Shown = {};
+}
+
 void CDDLogTextDlg::ShowLogLines(const CA1TimeSeries& series, bool bSameSeries) {
+    const SHOWNLINES shown{&series, series.m_LogLines.size(), series.m_nFirstLine,
+                           series.m_nLastLine};
+    // a series' lines never change while it lives in the list; the text and
+    // its scroll position stay as they are
+    if (bSameSeries && shown == m_Shown)
+        return;
+    m_Shown = shown;
     QScrollBar* bar = m_edText->verticalScrollBar();
     const int position = bar->value();
     const std::int64_t lines =

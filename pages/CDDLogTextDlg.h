@@ -22,10 +22,19 @@ public:
     void Create();
 
     void ShowSeries(CA1TimeSeries* series) override;
+    void ForgetSeries() override;
     QSize TemplateSize() const override;
 
     // The data exchange: the two strings to their fields.
     void PutControls();
+
+    // "Summary" only: the report into a text file chosen by the user, and
+    // the selection (or, without one, the whole report) to the clipboard.
+    void OnSaveReport();
+    void OnCopyReport();
+    // The report's width in columns, which "Summary" shows without
+    // scrolling sideways.
+    static constexpr int kReportColumns = 79;
 
     std::string m_strFontFace = "Courier New";
     std::int32_t m_nFontHeight = 14;
@@ -39,7 +48,22 @@ public:
 
 private:
     void SetTextFont();
+    // "Summary": the text pane as wide as the report's columns need, up to
+    // the page's width; a smaller font only where even that is too narrow.
+    void FitReportColumns();
+    void ShowReportMenu(const QPoint& position);
     void ShowLogLines(const CA1TimeSeries& series, bool bSameSeries);
+
+    // Which lines the text holds: a log of a million lines costs seconds
+    // and a gigabyte to set again, so the same lines are never set twice.
+    struct SHOWNLINES {
+        const CA1TimeSeries* pSeries = nullptr;
+        std::size_t nLines = 0;
+        std::int32_t nFirstLine = 0;
+        std::int32_t nLastLine = 0;
+        bool operator==(const SHOWNLINES&) const = default;
+    };
+    SHOWNLINES m_Shown;
 };
 
 // The fixed-pitch text font: `face` at `pixelHeight`, or the system's

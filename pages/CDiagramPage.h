@@ -7,6 +7,7 @@
 
 class CA1TimeSeries;
 
+class QAction;
 class QMenu;
 class QContextMenuEvent;
 
@@ -34,6 +35,9 @@ public:
     void OnExportImage();
     void OnExportDataTable();
     void OnExportBinaryData();
+    // Opens the P(a, t) map of the series in a window of its own (the
+    // probability plot's page only; nothing without a model).
+    void OnShowMap();
 
     // Shows the context menu at the screen point when the request comes from
     // the page's diagram window and the point lies inside it; true when
@@ -56,6 +60,9 @@ protected:
     void RedrawDiagram();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The diagram follows the page's size: a bitmap of its new size, drawn
+    // at once.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct DATAFILEKIND;
@@ -63,7 +70,9 @@ private:
     static const DATAFILEKIND kBinaryFile;
 
     // Asks for the file name and writes the file with the series operation.
-    void ExportDataFile(const DATAFILEKIND& kind, SeriesExport write, const char* pszSaved);
+    void ExportDataFile(const DATAFILEKIND& kind, const char* pszKind, SeriesExport write,
+                        const char* pszSaved);
 
     QMenu* m_pContextMenu = nullptr;
+    QAction* m_pShowMap = nullptr;
 };

@@ -20,6 +20,8 @@ std::optional<FILEDIALOGRESULT> RunFileDialog(QWidget* owner, const FILEDIALOGRE
         dialog.selectNameFilter(filters[request.nFilterIndex - 1]);
     if (!request.strInitialFolder.empty())
         dialog.setDirectory(QString::fromStdString(request.strInitialFolder));
+    if (!request.strDefaultName.empty())
+        dialog.selectFile(QString::fromStdString(request.strDefaultName));
     if (!request.strDefaultExtension.empty())
         dialog.setDefaultSuffix(QString::fromStdString(request.strDefaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.bOverwritePrompt);

@@ -46,6 +46,9 @@ void CStabilityCheckPage::Create() {
     m_pResolution = LineEdit(*this, l.nResolutionId);
     connect(findChild<QPushButton*>(ControlName(IDC_REFRESH)), &QPushButton::clicked, this,
             &CStabilityCheckPage::OnRefresh);
+    // Enter in a field applies what was typed, as "Refresh" does.
+    connect(m_pEnergy, &QLineEdit::returnPressed, this, &CStabilityCheckPage::OnRefresh);
+    connect(m_pResolution, &QLineEdit::returnPressed, this, &CStabilityCheckPage::OnRefresh);
     resize(m_Units.Size(TemplateSize().width(), TemplateSize().height()));
 
     if (m_pMainParams) {
@@ -83,16 +86,17 @@ void CStabilityCheckPage::LoadEnergyTexts() {
     m_strResolution = FormatC("%.2f", m_pMainParams->TargetResAng);
 }
 
-bool CStabilityCheckPage::ApplyEnergyTexts() {
+EVALUATIONINPUTS CStabilityCheckPage::ApplyEnergyTexts() {
     // Text that is no number gives 0; the tolerance built from it is
     // refused by the lifetime evaluation, whose state the page then shows.
-    const double energy = ParseFieldNumber(m_strEnergy);
-    const double resolution = ParseFieldNumber(m_strResolution);
-    if (!m_pMainParams)
-        return false;
-    m_pMainParams->ElEnergykV = energy;
-    m_pMainParams->TargetResAng = resolution;
-    return true;
+    EVALUATIONINPUTS inputs = EvaluationInputsFrom(*m_pMainParams);
+    inputs.dEnergykV = ParseFieldNumber(m_strEnergy);
+    inputs.dResolutionAng = ParseFieldNumber(m_strResolution);
+    if (IsUsableEnergyOrResolution(inputs.dEnergykV))
+        m_pMainParams->ElEnergykV = inputs.dEnergykV;
+    if (IsUsableEnergyOrResolution(inputs.dResolutionAng))
+        m_pMainParams->TargetResAng = inputs.dResolutionAng;
+    return inputs;
 }
 
 void CStabilityCheckPage::ShowSeries(CA1TimeSeries* series) {
@@ -114,12 +118,10 @@ void CStabilityCheckPage::ShowSeries(CA1TimeSeries* series) {
 void CStabilityCheckPage::RunWithEnergyTexts(
     const std::function<void(CA1TimeSeries&, const EVALUATIONINPUTS&)>& evaluate) {
     TakeControls();
-    if (m_pSeries) {
+    if (m_pSeries && m_pMainParams) {
         m_pSeries->m_pLog = m_pLog;
-        if (ApplyEnergyTexts()) {
-            CLongCommand busy(m_pHost);
-            evaluate(*m_pSeries, EvaluationInputsFrom(*m_pMainParams));
-        }
+        CLongCommand busy(m_pHost);
+        evaluate(*m_pSeries, ApplyEnergyTexts());
     }
     PutControls();
 }

@@ -55,12 +55,13 @@ protected:
     // The edit texts from the program parameters: what is typed but not
     // applied is replaced.
     void LoadEnergyTexts();
-    // The energy and resolution of the edit texts become the program
-    // parameters; false without a parameter set.
-    bool ApplyEnergyTexts();
+    // The evaluation inputs with the typed energy and resolution; each typed
+    // value that is usable also becomes the program parameter, an unusable
+    // one leaves the parameter at its last usable value (the evaluation
+    // with it then shows the error). Needs a parameter set.
+    EVALUATIONINPUTS ApplyEnergyTexts();
     // "Take, act, put" of the stability commands: with a current series and
-    // a parameter set, runs `evaluate` for the typed energy and resolution
-    // under the wait cursor.
+    // a parameter set, runs `evaluate` for the typed energy and resolution.
     void RunWithEnergyTexts(
         const std::function<void(CA1TimeSeries&, const EVALUATIONINPUTS&)>& evaluate);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagram/DialogUnits.h"
+#include "pages/CAnchoredLayout.h"
 
 #include <QWidget>
 
@@ -43,6 +44,12 @@ public:
 
     const CDialogUnits& Units() const { return m_Units; }
 
+    // Called once the page was created at its template size, with the size
+    // the window gives the page at the window's own template size: from
+    // then on a larger page grows its pane (the largest control) and the
+    // lines at the top, and moves the controls of the right-hand column along.
+    void CaptureTemplateLayout(QSize placed);
+
     // Set by the main window before it creates the page; not owned.
     CLogFile* m_pLog = nullptr;
     CMainParameters* m_pMainParams = nullptr;
@@ -51,7 +58,11 @@ public:
     CA1TimeSeries* m_pSeries = nullptr;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
+
     CDialogUnits m_Units;
+    CAnchoredLayout m_Layout;
+    QSize m_TemplatePixels;
 };
 
 // The debug level of the pages' own records.

@@ -1,6 +1,8 @@
 #pragma once
 
-class IUserDialogs;
+#include "pages/IUserDialogs.h"
+
+class CBackgroundRunner;
 
 // What a page asks of the main window that shows it.
 class IPageHost {
@@ -17,4 +19,13 @@ public:
     virtual void PutControls() = 0;
     // File dialogs, message boxes and modal windows of the page.
     virtual IUserDialogs& Dialogs() = 0;
+    // The save dialog of an export of the current series: `pszKind` names
+    // what is saved ("cfunc", "report", ...) for the proposed name.
+    virtual std::optional<FILEDIALOGRESULT> AskExportPath(QWidget* owner, FILEDIALOGREQUEST request,
+                                                          const char* /*pszKind*/) {
+        return Dialogs().SaveFile(owner, request);
+    }
+    // The runner of the window's long commands; null runs them at once on
+    // the calling thread (a page without a window).
+    virtual CBackgroundRunner* Runner() { return nullptr; }
 };

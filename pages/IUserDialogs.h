@@ -15,6 +15,7 @@ struct FILEDIALOGREQUEST {
     int nFilterIndex = 1;
     std::string strInitialFolder;
     std::string strDefaultExtension; // without the dot; empty for none
+    std::string strDefaultName;      // the proposed file name; empty for none
     bool bOverwritePrompt = true;    // save dialogs only
 };
 

@@ -2,12 +2,16 @@
 
 #include "diagram/DialogUnits.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -59,6 +63,46 @@ QString ControlName(int nId) {
     return QString::number(nId);
 }
 
+namespace {
+
+// A drop-down's longest entry against the field the style leaves it beside
+// the arrow; its size hint pads less than the style draws. Any other
+// widget against its size hint.
+bool TextTooWide(QWidget& widget) {
+    auto* list = qobject_cast<QComboBox*>(&widget);
+    if (!list)
+        return widget.sizeHint().width() > widget.width();
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, list);
+    int longest = 0;
+    for (int i = 0; i < list->count(); ++i)
+        longest = std::max(longest, list->fontMetrics().horizontalAdvance(list->itemText(i)));
+    return longest > field.width();
+}
+
+} // namespace
+
+void FitFontToPlace(QWidget& widget) {
+    // Smaller than this share of the dialog font, text is harder to read
+    // than a cut word would be.
+    constexpr double kSmallestFontShare = 0.75;
+    QFont font = widget.font();
+    const bool bPixels = font.pixelSize() > 0;
+    const double start = bPixels ? font.pixelSize() : font.pointSizeF();
+    double size = start;
+    while (TextTooWide(widget) && size > start * kSmallestFontShare) {
+        // one pixel, or half a point, at a time: the largest size that fits
+        size -= bPixels ? 1.0 : 0.5;
+        if (bPixels)
+            font.setPixelSize(static_cast<int>(size));
+        else
+            font.setPointSizeF(size);
+        widget.setFont(font);
+    }
+}
+
 QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLROW& row) {
     QWidget* widget = CreateWidget(page, row);
     if (!widget)
@@ -71,5 +115,7 @@ QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLRO
     if (row.kind == ControlKind::DropDownList)
         rect.setHeight(widget->sizeHint().height());
     widget->setGeometry(rect);
+    if (row.kind == ControlKind::Label)
+        FitFontToPlace(*widget);
     return widget;
 }

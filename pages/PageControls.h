@@ -36,5 +36,10 @@ struct CONTROLROW {
 // created after the frame so that they lie above it.
 QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLROW& row);
 
+// Sets the widget's font a little smaller when its text (a label's, a
+// drop-down's longest entry) is wider than the place the template gives it:
+// the Qt styles pad more than the template's metrics allowed for.
+void FitFontToPlace(QWidget& widget);
+
 // The object name of control `nId`.
 QString ControlName(int nId);

@@ -70,3 +70,16 @@ double ProbabilityTableStep(const CA1TimeSeries& series) {
 double ProbabilityDataStep(const CA1TimeSeries& series) {
     return CurveStep(kProbabilityDataReach * ModelCurveLifetime(series));
 }
+
+WHOLEINTERVALCURVE SeriesWholeIntervalCurve(const CA1TimeSeries& series) {
+    const char* missing = !series.HasModel()      ? "the series has no fitted model"
+                          : !series.HasTimeBase() ? "the recording has no time base"
+                                                  : nullptr;
+    if (missing) {
+        WHOLEINTERVALCURVE none;
+        none.strProblem = missing;
+        return none;
+    }
+    return WholeIntervalCurve(series.m_dTolerance, ProbabilityTableEnd(series) / series.m_dPeriod,
+                              series.GetModelParameters());
+}

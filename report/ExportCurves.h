@@ -1,6 +1,7 @@
 #pragma once
 
 #include "evaluation/ProbabilityModel.h"
+#include "evaluation/WholeIntervalProbability.h"
 
 class CA1TimeSeries;
 
@@ -37,3 +38,10 @@ double ProbabilityTableStep(const CA1TimeSeries& series);
 // too.
 double ProbabilityTableEnd(const CA1TimeSeries& series);
 double ProbabilityDataStep(const CA1TimeSeries& series);
+
+// P_inside(a, t) for the series' tolerance, in image steps over the
+// probability table's time axis, which also holds the probability diagram's:
+// the diagram, the report block and the table show one simulation (the
+// curve is kept between calls). Invalid, with the reason, for a series
+// without a model or time base, or a model the simulation does not cover.
+WHOLEINTERVALCURVE SeriesWholeIntervalCurve(const CA1TimeSeries& series);

@@ -113,12 +113,16 @@ constexpr const char* kStyle = "body{font-family:sans-serif;margin:2em;color:#00
 
 } // namespace
 
+std::string BuildReportAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT* pConfidence) {
+    std::string appendix = BuildWholeIntervalBlock(series);
+    if (pConfidence && pConfidence->bValid)
+        appendix += BuildConfidenceBlock(series, *pConfidence);
+    return appendix;
+}
+
 std::string BuildSeriesReportText(const CA1TimeSeries& series,
                                   const CONFIDENCERESULT* pConfidence) {
-    std::string text = BuildStabilityReport(series);
-    if (pConfidence && pConfidence->bValid)
-        text += BuildConfidenceBlock(series, *pConfidence);
-    return text;
+    return BuildStabilityReport(series) + BuildReportAppendix(series, pConfidence);
 }
 
 std::string HtmlText(const std::string& utf8) {

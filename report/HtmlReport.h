@@ -47,9 +47,12 @@ struct REPORTDOCUMENTOPTIONS {
     std::optional<long long> nReportEpoch;
 };
 
+// The blocks that follow the report: the whole-interval lifetimes of a
+// model, then the confidence intervals when they were computed.
+std::string BuildReportAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT* pConfidence);
+
 // The text of a series as the report pages and files show it: the stability
-// report (with its fit notes) followed by the confidence block when
-// intervals were computed; CR LF line ends.
+// report (with its fit notes) followed by its appendix; CR LF line ends.
 std::string BuildSeriesReportText(const CA1TimeSeries& series, const CONFIDENCERESULT* pConfidence);
 
 // Text for HTML: markup characters escaped, every character beyond ASCII

@@ -8,6 +8,7 @@
 #include "infra/CNumber.h"
 #include "infra/CTextFile.h"
 #include "infra/Version.h"
+#include "report/ExportCurves.h"
 #include "report/ExportFrame.h"
 
 #include <algorithm>
@@ -63,38 +64,58 @@ double MaxExtractedTimespan(const CA1TimeSeries& series) {
     return series.m_CFuncData.back().nImage * series.m_dPeriod;
 }
 
+// Every time of the model's block is built from the model lifetime's
+// tolerance: when that evaluation failed, none of them is a result.
+std::string ModelTimeText(const CA1TimeSeries& series, double dSeconds) {
+    return series.HasModelLifetimeError() ? kLifetimeErrorText : LifetimeText(series, dSeconds);
+}
+
 void AppendModelLifetimes(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
     // A model that never reaches the tolerance within the largest time the
     // program can express has an unbounded lifetime.
-    std::string line = " Estimated lifetime: " + LifetimeText(series, series.m_dModelLifetime);
+    std::string line = " Estimated lifetime: " + ModelTimeText(series, series.m_dModelLifetime);
     // The direct lifetime is shown beside it only while it lies inside the
     // extracted range; at the end of the range it is a mere bound.
-    if (series.HasTimeBase() && tmaxCF > series.m_dLifetime)
+    if (series.HasLifetimeError())
+        line += std::string(" (direct method: ") + kLifetimeErrorText + ")";
+    else if (series.HasTimeBase() && tmaxCF > series.m_dLifetime)
         line += FormatC(" (direct method: %.1f s)", series.m_dLifetime);
     report.Line(line);
     report.Spacer();
     report.Heading("\r\n  Probability related lifetimes:");
     for (const LIMITLINE& limit : kLimitLines)
         report.Line(limit.pszLabel +
-                    LifetimeText(series, series.GetProbabilityLifetime(series.m_dTolerance,
-                                                                       limit.dProbability)));
+                    ModelTimeText(series, series.GetProbabilityLifetime(series.m_dTolerance,
+                                                                        limit.dProbability)));
     report.Spacer();
     report.Heading("\r\n  Lifetime estimation based on the random-walk component only:");
     report.Line("  - mean lifetime                : " +
-                LifetimeText(series, series.GetRandomWalkLifetime(series.m_dTolerance)));
+                ModelTimeText(series, series.GetRandomWalkLifetime(series.m_dTolerance)));
     for (const LIMITLINE& limit : kLimitLines)
         report.Line(limit.pszLabel +
-                    LifetimeText(series, series.GetRandomWalkProbabilityLifetime(
-                                             series.m_dTolerance, limit.dProbability)));
+                    ModelTimeText(series, series.GetRandomWalkProbabilityLifetime(
+                                              series.m_dTolerance, limit.dProbability)));
 }
 
 void AppendDirectLifetime(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
+    if (series.HasLifetimeError()) {
+        report.Line(std::string(" Estimated lifetime: ") + kLifetimeErrorText + " (direct method)");
+        return;
+    }
     report.Line(" Estimated lifetime: " + series.LifetimeSecondsText(series.m_dLifetime) +
                 " (direct method)");
     // A direct lifetime at the end of the extracted range only says that the
     // tolerance was not reached there.
     if (series.HasTimeBase() && series.m_dLifetime >= tmaxCF)
         report.Heading("\r\n  Warning: Lifetime exceeds maximum extracted timespan.");
+}
+
+// A tolerance of 0 or one that is not finite is what a failed lifetime
+// evaluation leaves: as a number it would read as a result.
+std::string ToleranceText(const CA1TimeSeries& series) {
+    if (std::isfinite(series.m_dTolerance) && series.m_dTolerance > 0.0)
+        return FormatC("%.3f nm", series.m_dTolerance);
+    return kLifetimeErrorText;
 }
 
 void AppendInputsAndCharFunction(CReportText& report, const CA1TimeSeries& series, double tmaxCF) {
@@ -104,8 +125,8 @@ void AppendInputsAndCharFunction(CReportText& report, const CA1TimeSeries& serie
     report.Heading("\r\n  Evaluation parameters:");
     report.Line(FormatC("  - electron energy: %.1f keV, target resolution: %.2f A",
                         series.m_dElEnergy, series.m_dTargetRes));
-    report.Line(FormatC("  - astigmatism tolerance: %.3f nm, phase tolerance: %.3f Pi",
-                        series.m_dTolerance, series.m_dLimitPhase));
+    report.Line("  - astigmatism tolerance: " + ToleranceText(series) +
+                FormatC(", phase tolerance: %.3f Pi", series.m_dLimitPhase));
     report.Line(FormatC("  - image series length: %d", static_cast<int>(series.m_Samples.size())));
     report.Line(FormatC("  - image recording period: %.2f s", series.m_dPeriod));
     report.Spacer();
@@ -227,6 +248,41 @@ std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERE
     block.Heading(kRule);
     // The block continues the report's last line; the blank that starts a
     // report is not its.
+    return block.Take().substr(1);
+}
+
+std::string BuildWholeIntervalBlock(const CA1TimeSeries& series) {
+    if (!series.HasModel())
+        return {};
+    CReportText block;
+    block.Spacer();
+    block.Heading("\r\n  Whole-interval lifetimes (stays inside)");
+    const WHOLEINTERVALCURVE curve = SeriesWholeIntervalCurve(series);
+    if (!curve.bValid) {
+        block.Line("  - not available: " + curve.strProblem);
+    } else {
+        for (const LIMITLINE& limit : kLimitLines) {
+            const double steps = curve.Lifetime(limit.dProbability);
+            // The curve ends where P(a, t) has fallen to 5 %; a level it has
+            // not reached by then is only bounded from below.
+            block.Line(limit.pszLabel +
+                       (std::isnan(steps) ? "beyond " + series.LifetimeSecondsText(
+                                                            curve.steps.back() * series.m_dPeriod)
+                                          : series.LifetimeSecondsText(steps * series.m_dPeriod)));
+        }
+        block.Line(FormatC("  - Monte Carlo of %d paths (seed %llu), standard error <= %.4f",
+                           static_cast<int>(curve.nPaths),
+                           static_cast<unsigned long long>(curve.nSeed),
+                           curve.LargestStandardError()));
+        // A model at the edge of the valid processes is simulated by the
+        // nearest valid one; the reader learns how near.
+        if (curve.dClippedShare > kNegligibleClippedShare)
+            block.Line(FormatC("  - paths of the nearest valid process: %.2g of the model's "
+                               "variance left out",
+                               curve.dClippedShare));
+    }
+    block.Spacer();
+    block.Heading(kRule);
     return block.Take().substr(1);
 }
 

@@ -17,6 +17,13 @@ std::string GetLogTextHeadline(const CA1TimeSeries& series);
 // report's rule.
 std::string BuildConfidenceBlock(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence);
 
+// The "Whole-interval lifetimes (stays inside)" block that follows the
+// report of a series with a model: the times after which the astigmatism
+// has stayed within the tolerance all along with 84 %, 50 % and 16 %
+// probability, and how they were estimated; or why they are not available.
+// CR LF line ends, closed by the report's rule; "" without a model.
+std::string BuildWholeIntervalBlock(const CA1TimeSeries& series);
+
 // Writes the report of a series with a characteristic function, followed by
 // `appendix` (a block that follows the report, or ""), as a text file (CR LF,
 // safe replace), reporting like the data exports do. False when the series

@@ -8,6 +8,9 @@
 #include "infra/CTextFile.h"
 #include "report/ExportCurves.h"
 #include "report/ExportFrame.h"
+#include "report/WholeIntervalExport.h"
+
+#include <algorithm>
 
 #include <functional>
 #include <vector>
@@ -95,6 +98,29 @@ TABLEROWS ProbRows(const CA1TimeSeries& series) {
             }};
 }
 
+std::vector<std::string> InsideHead(const CA1TimeSeries& series) {
+    std::vector<std::string> head = ProbHead(series);
+    const WHOLEINTERVALCURVE curve = SeriesWholeIntervalCurve(series);
+    head.back() =
+        FormatC("# - P_inside: Monte Carlo of %d paths (seed %llu), standard error <= "
+                "%.4f\n",
+                static_cast<int>(curve.nPaths), static_cast<unsigned long long>(curve.nSeed),
+                curve.LargestStandardError());
+    head.push_back("timespan t [s];         P(a,t);  P_inside(a,t)\n");
+    return head;
+}
+
+TABLEROWS InsideRows(const CA1TimeSeries& series) {
+    const double dStep = ProbabilityTableStep(series);
+    return {kExportCurvePoints, [&series, dStep, curve = SeriesWholeIntervalCurve(series)](
+                                    std::size_t i, std::vector<double>& columns) {
+                const PROBPOINT point = ProbabilityCurvePoint(series, dStep, static_cast<int>(i));
+                // The last row may lie a rounding beyond the curve's end.
+                const double k = std::min(point.dTime / series.m_dPeriod, curve.steps.back());
+                columns = {point.dTime, point.dProbability, curve.At(k)};
+            }};
+}
+
 const TABLEDEF kTimeTable = {
     {"] for saving astigmatism-time table.", "] for writing astigmatism-time table.",
      "Successfully saved astigmatism-time table to file [",
@@ -130,6 +156,17 @@ const TABLEDEF kProbTable = {
     "# Tessaric - Exported probability data table",
     ProbHead,
     ProbRows,
+};
+
+const TABLEDEF kInsideTable = {
+    {"] for saving whole-interval probability table.",
+     "] for writing whole-interval probability table.",
+     "Successfully saved whole-interval probability table to file [",
+     "ERROR: Failed to save whole-interval probability table to file [",
+     "ERROR: Aborted saving whole-interval probability table. Data is not ready.", true},
+    "# Tessaric - Exported whole-interval probability table",
+    InsideHead,
+    InsideRows,
 };
 
 std::string FormatRow(const std::vector<double>& columns) {
@@ -173,4 +210,16 @@ bool CA1TimeSeries::ExportModelTable(const std::string& path) {
 
 bool CA1TimeSeries::ExportProbTable(const std::string& path) {
     return ExportTable(*this, path, kProbTable);
+}
+
+bool ExportWholeIntervalTable(const CA1TimeSeries& series, const std::string& path) {
+    if (series.HasModel()) {
+        const WHOLEINTERVALCURVE curve = SeriesWholeIntervalCurve(series);
+        if (!curve.bValid) {
+            series.LogMessage("ERROR: Aborted saving whole-interval probability table: " +
+                              curve.strProblem + ".");
+            return false;
+        }
+    }
+    return ExportTable(series, path, kInsideTable);
 }

@@ -1,21 +1,28 @@
 #include "app/MainMenu.h"
 #include "app/WindowTestSupport.h"
+#include "pages/CBackgroundRunner.h"
 #include "pages/CDDA1TimeDiagramDlg.h"
 #include "pages/CDDCFuncDiagramDlg.h"
+#include "pages/CDDLogTextDlg.h"
 #include "pages/CDDModelDiagramDlg.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -29,7 +36,11 @@ struct ActiveWindow : WindowUnderTest {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    void Press(Qt::Key key) { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    // An accelerator, and the long work it may have started run to its end.
+    void Press(Qt::Key key) {
+        QTest::keyClick(window.get(), key, Qt::ControlModifier);
+        window->Runner()->WaitUntilIdle();
+    }
     void ClickTab(int index) {
         QTabBar* tabs = window->m_TabCtrl;
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
@@ -169,4 +180,117 @@ TEST(CommandRouting, CommandsReachTheCurrentSeriesAfterTheListChanged) {
     EXPECT_EQ(w.m_pA1TimePage->m_pSeries, nullptr);
     t.Press(Qt::Key_F);
     EXPECT_TRUE(w.m_SeriesList[0].HasCharFunction());
+}
+
+// Keys typed while long work runs are not kept for later: the commands on
+// the series are held, so two Ctrl+M give no fit at all afterwards.
+TEST(CommandRouting, CommandsAreHeldWhileLongWorkRuns) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    w.OpenFiles({kExample});
+    t.Press(Qt::Key_F);
+    ASSERT_TRUE(w.CurrentSeries()->HasCharFunction());
+    CBackgroundRunner::JOB job;
+    job.work = [](const ProgressCallback&, const AbortFlag& abort) {
+        while (!abort.load())
+            std::this_thread::yield();
+    };
+    ASSERT_TRUE(w.Runner()->Start(std::move(job)));
+    EXPECT_EQ(t.EnabledInMenus(), (std::set<int>{ID_FILE_QUIT, ID_APP_ABOUT, ID_APP_DISCLAIMER}));
+    EXPECT_FALSE(w.m_btImport->isEnabled());
+    EXPECT_FALSE(t.VisiblePage()->isEnabled());
+    QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier);
+    w.Runner()->Cancel();
+    w.Runner()->WaitUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.CurrentSeries()->HasModel());
+    EXPECT_FALSE(w.Runner()->IsBusy());
+    EXPECT_EQ(t.EnabledInMenus().count(ID_ANALYZE_FIT_MODEL), 1u);
+    EXPECT_TRUE(w.m_btImport->isEnabled());
+}
+
+// Every menu and item has its own underlined letter, and the tab keys of
+// browsers and office programs walk the tabs round the end.
+TEST(CommandRouting, KeyboardReachesMenusAndTabs) {
+    ActiveWindow t;
+    CTessaricDlg& w = *t.window;
+    std::vector<QList<QAction*>> levels = {w.m_pMenuBar->actions()};
+    for (QMenu* menu : w.m_pMenuBar->findChildren<QMenu*>())
+        levels.push_back(menu->actions());
+    for (const QList<QAction*>& actions : levels) {
+        std::set<QChar> letters;
+        for (QAction* action : actions) {
+            if (action->isSeparator() || action->text() == "About")
+                continue; // About has Alt+A of its own
+            const QString text = action->text();
+            const qsizetype mark = text.indexOf(QLatin1Char('&'));
+            ASSERT_GE(mark, 0) << text.toStdString();
+            EXPECT_TRUE(letters.insert(text[mark + 1].toUpper()).second) << text.toStdString();
+        }
+    }
+
+    w.OpenFiles({kExample});
+    t.Press(Qt::Key_F);
+    ASSERT_EQ(w.m_TabCtrl->count(), 4);
+    struct STEP {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int nTab;
+    };
+    const STEP steps[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, 3},
+        {Qt::Key_Tab, Qt::ControlModifier, 0},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 3},
+        {Qt::Key_PageUp, Qt::ControlModifier, 2},
+        {Qt::Key_PageDown, Qt::ControlModifier, 3},
+    };
+    for (const STEP& step : steps) {
+        QTest::keyClick(&w, step.key, step.modifiers);
+        EXPECT_EQ(w.m_TabCtrl->currentIndex(), step.nTab) << step.key;
+        EXPECT_EQ(w.m_nCurPage, step.nTab);
+    }
+}
+
+// Every save dialog of an export proposes "<log stem>-s<NNN>-<kind>" and
+// opens where the last one was saved (kept in the user's profile); the
+// report can be saved from the File menu and copied from the Summary's menu.
+TEST(CommandRouting, ExportsProposeTheirNameAndRememberTheFolder) {
+    TempDir first;
+    TempDir second;
+    {
+        ActiveWindow t;
+        CTessaricDlg& w = *t.window;
+        w.OpenFiles({kExample});
+        t.Press(Qt::Key_F);
+        struct CASE {
+            int nCommand;
+            int nTab;
+            std::string path;
+            const char* name;
+            std::string folder; // where the dialog opens
+        };
+        const CASE cases[] = {
+            {ID_FILE_SAVE_REPORT, 3, first.File("r.txt"), "c1a1_example-s001-report", ""},
+            {ID_FILE_EXPORT_TABLE, 2, second.File("c.txt"), "c1a1_example-s001-cfunc",
+             first.Path() + "/"},
+            {ID_FILE_EXPORT_IMAGE, 1, second.File("a.png"), "c1a1_example-s001-a22-time",
+             second.Path() + "/"},
+        };
+        for (const CASE& c : cases) {
+            t.ClickTab(c.nTab);
+            t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{c.path, 2});
+            ASSERT_TRUE(w.Commands().Execute(c.nCommand)) << c.name;
+            ASSERT_FALSE(t.dialogs.saveRequests.empty());
+            EXPECT_EQ(t.dialogs.saveRequests.back().strDefaultName, c.name);
+            EXPECT_EQ(t.dialogs.saveRequests.back().strInitialFolder, c.folder) << c.name;
+            EXPECT_TRUE(std::filesystem::exists(c.path)) << c.path;
+        }
+        EXPECT_NE(ReadFileBytes(first.File("r.txt")).find("Estimated lifetime"), std::string::npos);
+        t.ClickTab(3);
+        w.m_pSummaryPage->OnCopyReport();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), w.m_pSummaryPage->m_edText->toPlainText());
+        EXPECT_EQ(*t.profile.Find("Window", "ExportFolder"),
+                  CMemoryProfileStore::Value(second.Path() + "/"));
+    }
 }

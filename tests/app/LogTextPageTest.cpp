@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,15 @@ TEST(LogTextPage, KeepsTheScrollPositionForTheSameSeries) {
     QScrollBar* bar = page.m_edText->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 50);
     bar->setValue(50);
+    int nTextChanges = 0;
+    QObject::connect(page.m_edText->document(), &QTextDocument::contentsChanged,
+                     [&nTextChanges] { ++nTextChanges; });
     page.ShowSeries(&first);
     EXPECT_EQ(bar->value(), 50);
+    EXPECT_EQ(nTextChanges, 0) << "the same lines are not set again";
+    page.ForgetSeries();
+    page.ShowSeries(&first);
+    EXPECT_EQ(nTextChanges, 1) << "after a change of the list they are";
     page.ShowSeries(&second);
     EXPECT_EQ(bar->value(), 0);
 

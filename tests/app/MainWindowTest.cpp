@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -214,7 +216,7 @@ TEST(MainWindow, MenuCommandsOfThisWindow) {
     CTessaricDlg& w = *t.window;
     int count = 0;
     const MENUROW* rows = MainMenuRows(count);
-    ASSERT_EQ(count, 17);
+    ASSERT_EQ(count, 18);
     EXPECT_STREQ(rows[0].pszText, "Import Data Log...");
     EXPECT_EQ(w.CommandAction(ID_APP_ABOUT)->shortcut(), QKeySequence(QStringLiteral("Alt+A")));
     EXPECT_EQ(w.CommandAction(ID_FILE_IMPORT_LOG)->shortcut(),
@@ -257,4 +259,57 @@ TEST(MainWindow, CommandLineAndDroppedFilesAreImportedByContent) {
     static_cast<QObject&>(w).event(&drop);
     EXPECT_EQ(w.m_SeriesList.size(), 3u);
     EXPECT_EQ(w.m_cbSeries->currentIndex(), 2);
+}
+
+// Larger than its template, the window gives the extra room to the tab
+// area and its page's pane; the page's right-hand controls and the
+// series buttons stay at the right edge, the message log at the bottom.
+// The template size is the least, and an image export takes the diagram's
+// size as it is.
+TEST(MainWindow, GrowsItsPanesAndKeepsTheRightControlsAnchored) {
+    WindowUnderTest t;
+    CTessaricDlg& w = *t.window;
+    w.show();
+    w.OpenFiles({FixturePath("c1a1_worked_example.log")});
+    const QSize least = w.size();
+    EXPECT_EQ(w.minimumSize(), least);
+    auto* reextract = w.m_pA1TimePage->findChild<QPushButton*>("1015");
+    ASSERT_NE(reextract, nullptr);
+    const QRect buttonBefore = reextract->geometry();
+    const QSize bitmapBefore = w.m_pA1TimePage->m_wndDiagram.Bitmap().size();
+    const QRect importBefore = w.m_btImport->geometry();
+    const QRect logBefore = w.m_edLog->geometry();
+
+    const QSize extra(200, 150);
+    w.resize(least + extra);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.m_pA1TimePage->m_wndDiagram.Bitmap().size(), bitmapBefore + extra);
+    EXPECT_EQ(reextract->geometry(), buttonBefore.translated(extra.width(), 0));
+    EXPECT_EQ(w.m_btImport->geometry(), importBefore.translated(extra.width(), 0));
+    EXPECT_EQ(w.m_edLog->geometry().topLeft(), logBefore.topLeft() + QPoint(0, extra.height()));
+    TempDir dir;
+    t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{dir.File("big.png"), 2});
+    w.CommandAction(ID_FILE_EXPORT_IMAGE)->trigger();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("big.png"))).size(), bitmapBefore + extra);
+
+    w.resize(least - QSize(50, 50));
+    EXPECT_EQ(w.size(), least);
+}
+
+// No label and no drop-down of any page cuts its text at the dialog font.
+TEST(MainWindow, NoPageCutsTheTextOfItsLabelsAndDropDowns) {
+    WindowUnderTest t;
+    for (CTessaricPage* page : t.window->Pages()) {
+        std::vector<QWidget*> texts;
+        for (QLabel* label : page->findChildren<QLabel*>())
+            texts.push_back(label);
+        for (QComboBox* list : page->findChildren<QComboBox*>())
+            texts.push_back(list);
+        for (QWidget* widget : texts)
+            EXPECT_LE(widget->sizeHint().width(), widget->width())
+                << widget->metaObject()->className() << " "
+                << (qobject_cast<QLabel*>(widget) ? qobject_cast<QLabel*>(widget)->text()
+                                                  : qobject_cast<QComboBox*>(widget)->currentText())
+                       .toStdString();
+    }
 }

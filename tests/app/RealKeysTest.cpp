@@ -59,18 +59,10 @@ TEST(RealDisplay, CtrlFCtrlMCtrlPAsAUserPressesThem) {
         GTEST_SKIP() << "xvfb-run or xdotool is not installed (Debian packages xvfb, xdotool)";
     TempDir dir;
     QProcess run;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("TESSARIC_DATA_DIR"), QString::fromStdString(dir.Path()));
-    environment.insert(QStringLiteral("SHOTS"), QString::fromStdString(dir.Path()));
-    environment.insert(QStringLiteral("TESSARIC"), QStringLiteral(TESSARIC_WINDOW_EXE));
-    environment.insert(QStringLiteral("GRAB"), QStringLiteral(TESSARIC_GRAB_EXE));
-    environment.insert(QStringLiteral("EXAMPLE"),
-                       QStringLiteral(TESSARIC_EXAMPLES_DIR "/c1a1_example.log"));
-    run.setProcessEnvironment(environment);
-    run.start(xvfbRun,
-              {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
-               QStringLiteral("sh"), QStringLiteral("-c"), QString::fromUtf8(kScript)});
+    QProcessEnvironment example;
+    example.insert(QStringLiteral("EXAMPLE"),
+                   QStringLiteral(TESSARIC_EXAMPLES_DIR "/c1a1_example.log"));
+    StartOnXvfb(run, xvfbRun, dir, kScript, example);
     ASSERT_TRUE(run.waitForFinished(120000)) << "the run did not end";
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
 

@@ -36,3 +36,18 @@ CTessaricPage* WindowUnderTest::VisiblePage() const {
         }
     return shown;
 }
+
+void StartOnXvfb(QProcess& run, const QString& xvfbRun, const TempDir& dir, const char* script,
+                 const QProcessEnvironment& extra) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("TESSARIC_DATA_DIR"), QString::fromStdString(dir.Path()));
+    environment.insert(QStringLiteral("SHOTS"), QString::fromStdString(dir.Path()));
+    environment.insert(QStringLiteral("TESSARIC"), QStringLiteral(TESSARIC_WINDOW_EXE));
+    environment.insert(QStringLiteral("GRAB"), QStringLiteral(TESSARIC_GRAB_EXE));
+    environment.insert(extra);
+    run.setProcessEnvironment(environment);
+    run.start(xvfbRun,
+              {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+               QStringLiteral("sh"), QStringLiteral("-c"), QString::fromUtf8(script)});
+}

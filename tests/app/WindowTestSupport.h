@@ -7,6 +7,8 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QProcess>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -31,3 +33,10 @@ struct WindowUnderTest {
     CScriptedUserDialogs dialogs;
     std::unique_ptr<CTessaricDlg> window;
 };
+
+// Starts a script that drives the real program under xvfb-run on a
+// 1280x1024 screen, with the X platform, the data folder and $SHOTS in
+// `dir`, and $TESSARIC and $GRAB naming the program and the grab tool;
+// `extra` adds to that environment.
+void StartOnXvfb(QProcess& run, const QString& xvfbRun, const TempDir& dir, const char* script,
+                 const QProcessEnvironment& extra = {});

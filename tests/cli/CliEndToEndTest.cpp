@@ -414,7 +414,7 @@ TEST(CliEndToEnd, SummaryHtmlAndPdfOfEverySeries) {
                                  QCryptographicHash::Sha256)
             .toHex();
     EXPECT_EQ(Count(first, digest.toStdString()), 2u);
-    EXPECT_EQ(Count(first, "data:image/png;base64,"), 10u);
+    EXPECT_EQ(Count(first, "data:image/png;base64,"), 12u);
     EXPECT_TRUE(Contains(first, "Confidence (90 %, 20 replicates)"));
     EXPECT_FALSE(Contains(first, "report of "));
     const std::string dated = dir.File("dated.html");
@@ -513,4 +513,16 @@ TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {
     EXPECT_EQ(Count(full.strErr, "ERROR: "), 1u) << full.strErr;
     EXPECT_TRUE(Contains(full.strErr, "ERROR: Failed to write the log file [/dev/full]"));
     EXPECT_TRUE(Contains(full.strOut, "Astigmatism Stability Report"));
+}
+
+// A resolution so small that its tolerance underflows to 0 gives no
+// lifetime: the report says so for every lifetime instead of "0.0 s".
+TEST(CliEndToEnd, LifetimeInErrorSaysSoInTheReport) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    WriteFileBytes(log, GeneratedC1A1Log(0, 400, 200));
+    const CLIRUN run = RunCli(dir, {"evaluate", "--seed", "1", "--resolution", "1e-200", log});
+    EXPECT_TRUE(Contains(run.strOut, "Estimated lifetime: error during evaluation")) << run.strOut;
+    EXPECT_TRUE(Contains(run.strOut, "astigmatism tolerance: error during evaluation"));
+    EXPECT_FALSE(Contains(run.strOut, " 0.0 s")) << run.strOut;
 }

@@ -212,11 +212,12 @@ TEST_F(DiagramWindow, WritesTheDiagramsThatHaveData) {
     EXPECT_FALSE(std::filesystem::exists(prefix + "-cfunc.png"));
 
     AddCharFunctionAndModel(series, 10, 0.5);
-    EXPECT_EQ(WriteSeriesDiagrams(series, prefix, {200, 120}).written.size(), 5u);
-    for (const char* suffix : {"-a22-time.png", "-cfunc.png", "-model.png", "-prob.png"})
+    EXPECT_EQ(WriteSeriesDiagrams(series, prefix, {200, 120}).written.size(), 6u);
+    for (const char* suffix :
+         {"-a22-time.png", "-cfunc.png", "-model.png", "-prob.png", "-pmap.png"})
         EXPECT_EQ(QImage(QString::fromStdString(prefix + suffix)).size(), QSize(200, 120));
 
     const DiagramFiles nowhere = WriteSeriesDiagrams(series, dir.File("nowhere/x"), {50, 40});
     EXPECT_TRUE(nowhere.written.empty());
-    EXPECT_EQ(nowhere.failed.size(), 5u);
+    EXPECT_EQ(nowhere.failed.size(), 6u);
 }

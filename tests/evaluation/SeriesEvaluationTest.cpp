@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <vector>
 
 // Without a positive correlation time the decaying walk is gone: the model
 // function, the lifetime search and the probability model all see the model
@@ -77,4 +79,33 @@ TEST(MainParameters, SettingsRanges) {
                                   {0.0, 0.001},
                                   {std::nan(""), 0.001}})
         EXPECT_EQ(ClampLimitPhase(value), clamped) << value;
+}
+
+// A set abort flag stops the long steps before they change anything: the
+// window's Cancel relies on it to end the work soon.
+TEST(SeriesEvaluation, AbortLeavesTheSeriesAsItWas) {
+    CA1TimeSeries series;
+    series.m_dPeriod = 1.0;
+    for (int i = 1; i <= 400; ++i)
+        series.m_Samples.push_back(
+            A1SAMPLE{i, 0.01 * i + 0.05 * std::sin(i * 0.7), 0.05 * std::cos(i * 1.3), 0.0, 0.0});
+    const EVALUATIONINPUTS inputs;
+    ASSERT_TRUE(EvaluateSeries(series, inputs, false, 1u));
+    const AbortFlag abort{true};
+    EVALUATIONPROGRESS progress;
+    progress.pAbort = &abort;
+    using Step = std::function<bool(CA1TimeSeries&)>;
+    const Step steps[] = {
+        [&](CA1TimeSeries& s) { return EvaluateCharFunctionAndLifetime(s, inputs, progress); },
+        [&](CA1TimeSeries& s) { return FitModelAndLifetime(s, inputs, 1u, progress); },
+    };
+    for (const Step& step : steps) {
+        CA1TimeSeries copy(series);
+        copy.m_CFuncData.front().dX = 123.0; // would be overwritten by a new evaluation
+        const std::vector<A1SAMPLE> function = copy.m_CFuncData;
+        EXPECT_FALSE(step(copy));
+        EXPECT_FALSE(copy.HasModel());
+        ASSERT_EQ(copy.m_CFuncData.size(), function.size());
+        EXPECT_EQ(copy.m_CFuncData.front().dX, 123.0);
+    }
 }

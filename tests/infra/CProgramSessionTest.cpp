@@ -152,6 +152,34 @@ TEST(CProgramSession, ProfileWinsOverTheFileAndEndWritesBoth) {
     EXPECT_EQ(*profile.Find(kMainParametersName, "DataDisplayType"), CMemoryProfileStore::Value(1));
 }
 
+TEST(CProgramSession, NonAsciiImportPathKeepsItsBytesAndBothStoresAgree) {
+    const char* const paths[] = {"/home/j\xC3\xBCrgen/logs/", "/data/\xC3\x83\xC2\xA9/"};
+    for (const char* path : paths) {
+        TempDir dir;
+        CMemoryProfileStore profile;
+        {
+            CProgramSession first;
+            first.Start(dir.Path(), "", &profile);
+            first.m_Params.ImportPath = path;
+            first.End(ProgramExit::Quit);
+        }
+        const std::string written = ReadFileBytes(dir.File("Setup.prm"));
+        for (int run = 0; run < 2; ++run) {
+            CProgramSession next;
+            next.Start(dir.Path(), "", &profile);
+            EXPECT_EQ(next.m_Params.ImportPath, path);
+            next.End(ProgramExit::Quit);
+            EXPECT_EQ(ReadFileBytes(dir.File("Setup.prm")), written) << path;
+            EXPECT_EQ(*profile.Find(kMainParametersName, "ImportPath"),
+                      CMemoryProfileStore::Value(std::string(path)));
+        }
+        // the file alone, without the profile, gives the same value
+        CProgramSession fileOnly;
+        fileOnly.Start(dir.Path(), "", nullptr);
+        EXPECT_EQ(fileOnly.m_Params.ImportPath, path);
+    }
+}
+
 TEST(CProgramSession, WithoutDataFolderNothingIsWrittenAndThePaneStillFills) {
     TempDir dir;
     const auto rootLog = [] {

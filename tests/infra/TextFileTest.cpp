@@ -33,6 +33,23 @@ TEST(TextEncoding, LatinOneWhenItFitsUtf8Otherwise) {
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF")) << "overlong";
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")) << "surrogate";
     EXPECT_FALSE(IsValidUtf8("\xE2\x86")) << "cut short";
+    // "Ã©" in Latin-1 is C3 A9, the UTF-8 of "é": it stays UTF-8.
+    EXPECT_EQ(EncodeLine8Bit("/data/\xC3\x83\xC2\xA9/"), "/data/\xC3\x83\xC2\xA9/");
+}
+
+TEST(TextEncoding, WhatIsWrittenReadsBackAndWritesTheSameBytes) {
+    const char* const texts[] = {
+        "/home/j\xC3\xBCrgen/logs/", // ü
+        "/data/\xC3\x83\xC2\xA9/",   // Ã©
+        "\xC3\x82\xC2\xB2",          // Â²
+        "nm\xC2\xB2 \xE2\x86\x92",   // beyond U+00FF
+        "plain",
+    };
+    for (const char* text : texts) {
+        const std::string bytes = EncodeLine8Bit(text);
+        EXPECT_EQ(DecodeLine8Bit(bytes), text);
+        EXPECT_EQ(EncodeLine8Bit(DecodeLine8Bit(bytes)), bytes) << text;
+    }
 }
 
 TEST(CTextFile, WritesCrLfLinesInEightBitText) {

@@ -1,5 +1,6 @@
 #include "pages/CDDA1TimeDiagramDlg.h"
 
+#include "data/ORVEXLogReader.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "pages/PageTestSupport.h"
 
@@ -112,4 +113,43 @@ TEST_F(A22TimePage, CommandsWithoutASeriesOnlyExchangeTheControls) {
     Click(page, "Charact. Function...");
     EXPECT_EQ(host.nRefreshes, 0);
     EXPECT_TRUE(capture.Lines().empty());
+}
+
+// A corrupt value far beyond any measurement: the import names its line,
+// and the statistics say that they cannot be given instead of printing
+// hundreds of digits, inf or nan. Both log formats, and values that overflow
+// the sums as well as values that merely print too long.
+TEST_F(A22TimePage, ValuesTooLargeAreNamedAndNoFieldShowsNonsense) {
+    Attach(page);
+    struct CASE {
+        const char* file;
+        std::string content;
+        bool bOrvex;
+    };
+    std::string orvex = "img a22x err(a22x) a22y err(a22y) filetime\n";
+    for (int i = 1; i <= 40; ++i)
+        orvex += std::to_string(i) + (i == 5 ? " 1e20" : " 1.0") + " 0.1 2.0 0.2 " +
+                 std::to_string(1000 + 2 * i) + "\n";
+    const CASE cases[] = {{"huge.log", GeneratedC1A1Log(0, 400, 200, 50), false},
+                          {"large.dat", orvex, true}};
+    for (const CASE& c : cases) {
+        TempDir dir;
+        WriteFileBytes(dir.File(c.file), c.content);
+        CA1SeriesList list;
+        const int added = c.bOrvex ? ImportORVEXLog(dir.File(c.file), capture.log, 1, 0.0, list)
+                                   : ImportC1A1Log(dir.File(c.file), capture.log, 1, 0.0, list);
+        ASSERT_EQ(added, 1) << c.file;
+        EXPECT_TRUE(capture.HasPrefix(c.bOrvex ? "Warning: The astigmatism value of image #5 is "
+                                                 "too large to be a measurement"
+                                               : "Warning: The astigmatism value of image #50 is "
+                                                 "too large to be a measurement"))
+            << c.file;
+        page.ShowSeries(&list[0]);
+        const QString statistics = Text(page, IDC_STATISTICS);
+        EXPECT_TRUE(statistics.contains("too large")) << statistics.toStdString();
+        for (const char* nonsense : {"inf", "nan"})
+            EXPECT_FALSE(statistics.contains(nonsense)) << statistics.toStdString();
+        EXPECT_EQ(Text(page, IDC_CORRELATION), "");
+        page.ShowSeries(nullptr);
+    }
 }

@@ -1,12 +1,15 @@
 #include "pages/CDDA1TimeDiagramDlg.h"
 #include "pages/CDDCFuncDiagramDlg.h"
 #include "pages/CDDModelDiagramDlg.h"
+#include "pages/CProbabilityMapDlg.h"
 
 #include "diagram/DiagramImage.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "pages/PageTestSupport.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QMenu>
 
 #include <cstdlib>
@@ -165,7 +168,9 @@ TEST_F(DiagramPageExports, ContextMenuOpensOnlyForTheMouseInsideTheDiagram) {
     ASSERT_TRUE(menu->isVisible());
     QStringList texts;
     for (QAction* action : menu->actions())
-        texts << action->text();
+        if (action->isVisible())
+            texts << action->text();
+    // "Show Map" belongs to the probability plot alone.
     EXPECT_EQ(texts, (QStringList{"Export Image", "Export Data Table", "Export Binary Data"}));
     TempDir dir;
     AnswerSave(dir.File("t.txt"));
@@ -173,4 +178,31 @@ TEST_F(DiagramPageExports, ContextMenuOpensOnlyForTheMouseInsideTheDiagram) {
     menu->hide();
     EXPECT_FALSE(ReadFileBytes(dir.File("t.txt")).empty());
     EXPECT_TRUE(capture.HasPrefix("Astigmatism-time data table saved to file ["));
+}
+
+TEST_F(DiagramPageExports, ShowMapOpensTheProbabilityMapOfTheSeries) {
+    CDDModelDiagramDlg page;
+    page.m_wndDiagram.Style().m_nType = ProbabilityPlot;
+    Attach(page);
+    page.ShowSeries(&EvaluatedSeries());
+    const QPoint inside(20, 20);
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, inside,
+                            page.m_wndDiagram.mapToGlobal(inside));
+    QApplication::sendEvent(&page.m_wndDiagram, &mouse);
+    QAction* showMap = page.ContextMenu()->actions().back();
+    EXPECT_EQ(showMap->text(), "Show Map");
+    ASSERT_TRUE(showMap->isVisible() && showMap->isEnabled());
+    showMap->trigger();
+    page.ContextMenu()->hide();
+    auto* map = page.findChild<CProbabilityMapDlg*>();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->DiagramWindow().Style().m_nType, ProbabilityMap);
+    EXPECT_EQ(map->DiagramWindow().Bitmap().size(), page.m_wndDiagram.Bitmap().size());
+
+    TempDir dir;
+    AnswerSave(dir.File("map.png"), kDefaultImageFilterIndex);
+    map->OnExportImage();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("map.png"))).size(),
+              page.m_wndDiagram.Bitmap().size());
+    map->close();
 }

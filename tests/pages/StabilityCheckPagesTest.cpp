@@ -3,6 +3,7 @@
 
 #include "evaluation/SeriesEvaluation.h"
 #include "pages/PageTestSupport.h"
+#include "report/StabilityReport.h"
 
 namespace {
 
@@ -100,7 +101,9 @@ TEST_F(StabilityCheckPages, RefreshAppliesTheTypedEnergyAndResolution) {
     EXPECT_NE(cfuncPage.m_wndDiagram.Bitmap(), before); // the guide line moved
 }
 
-TEST_F(StabilityCheckPages, TextThatIsNoNumberGivesZeroAndTheErrorStateOnBothPages) {
+// The error state on the page and in the report; the parameters keep the
+// last usable value, so the next start evaluates as before.
+TEST_F(StabilityCheckPages, TextThatIsNoNumberGivesTheErrorStateAndKeepsTheParameter) {
     Attach(cfuncPage);
     Attach(modelPage);
     CA1TimeSeries& series = EvaluatedSeries(true);
@@ -112,12 +115,18 @@ TEST_F(StabilityCheckPages, TextThatIsNoNumberGivesZeroAndTheErrorStateOnBothPag
     };
     const CASE cases[] = {{&cfuncPage, IDC_CFUNC_ENERGY, IDC_CFUNC_STABILITY, "keV"},
                           {&modelPage, IDC_MODEL_ENERGY, IDC_MODEL_STABILITY, "nan"}};
+    const double usable = params.ElEnergykV;
     for (const CASE& c : cases) {
         c.page->ShowSeries(&series);
         Type(*c.page, c.nEnergyId, c.energy);
         Click(*c.page, "Refresh");
-        EXPECT_EQ(params.ElEnergykV, 0.0);
+        EXPECT_EQ(params.ElEnergykV, usable);
+        EXPECT_EQ(Text(*c.page, c.nEnergyId), c.energy) << "the typed text stays";
         EXPECT_EQ(Text(*c.page, c.nStabilityId), "Error during evaluation.");
+        const std::string report = BuildStabilityReport(series);
+        EXPECT_NE(report.find("Estimated lifetime: error during evaluation"), std::string::npos);
+        EXPECT_NE(report.find("astigmatism tolerance: error during evaluation"), std::string::npos);
+        EXPECT_EQ(report.find(" 0.0 s"), std::string::npos) << report;
     }
     EXPECT_FALSE(AnyNonFinite(capture.Lines()));
     EXPECT_FALSE(AnyNonFinite({Text(modelPage, IDC_MODEL_INFO).toStdString()}));
@@ -169,4 +178,19 @@ TEST_F(StabilityCheckPages, ModelPagesShowTheParametersAndShareTheEnergyTexts) {
     modelPage.ShowSeries(&bare);
     EXPECT_EQ(Text(modelPage, IDC_MODEL_INFO), "No model fittted.");
     EXPECT_EQ(Text(modelPage, IDC_MODEL_STABILITY), "");
+}
+
+// Enter in either field applies the typed values, as "Refresh" does.
+TEST_F(StabilityCheckPages, EnterInAFieldRefreshes) {
+    Attach(cfuncPage);
+    CA1TimeSeries& series = EvaluatedSeries(false);
+    cfuncPage.ShowSeries(&series);
+    const std::pair<int, double> fields[] = {{IDC_CFUNC_ENERGY, 200.0},
+                                             {IDC_CFUNC_RESOLUTION, 0.8}};
+    for (const auto& [id, value] : fields) {
+        Type(cfuncPage, id, QString::number(value));
+        QTest::keyClick(cfuncPage.findChild<QLineEdit*>(QString::number(id)), Qt::Key_Return);
+    }
+    EXPECT_EQ(params.ElEnergykV, 200.0);
+    EXPECT_EQ(series.m_dTargetRes, 0.8);
 }

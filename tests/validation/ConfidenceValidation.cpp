@@ -5,7 +5,7 @@
 // interval holds the truth and how often it misses the recording's own
 // estimate. Two sets: random walks with drift (no decaying part), and models
 // whose decaying part matters (Da above Di, tc of tens of images). Usage:
-//     validate_confidence [SERIES_PER_SET [REPLICATES [IMAGES]]]   (40 100 1000)
+//     validate_confidence [SERIES_PER_SET [REPLICATES [IMAGES]]]   (100 100 1000)
 // The defaults keep the study to a few minutes on one core; the figures in
 // README.md come from them.
 #include "data/CA1TimeSeries.h"
@@ -100,7 +100,7 @@ ConfidenceValues TrueValues(const CA1TimeSeries& series, const STUDYMODEL& model
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seriesCount = Argument(argc, argv, 1, 40);
+    const int seriesCount = Argument(argc, argv, 1, 100);
     const int replicates = Argument(argc, argv, 2, 100);
     const int images = Argument(argc, argv, 3, 1000);
     const EVALUATIONINPUTS defaults;
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
         for (std::size_t m = 0; m < kMethodCount; ++m)
             std::printf(" | %4d of %-13d", outside[m], lines);
         std::printf("\n  failed replicates: %d of %d; series without a model: %d; "
-                    "models clipped: %d\n\n",
+                    "fitted models outside the valid processes: %d\n\n",
                     failedReplicates, seriesCount * replicates, unfitted, clipped);
     }
     std::size_t best = 0;

@@ -617,7 +617,7 @@ bool DrawDiagramOf(CA1TimeSeries& series, CDiagramDC& dc, const DiagramStyle& st
     dc.SelectPen(style.m_crAxis);
     DrawFrame(dc, layout.rcPlot);
     if (layout.bHasTitles)
-        DrawTitlesAndTicks(dc, *this, style, *fonts, layout);
+        DrawTitlesAndTicks(dc, series, style, *fonts, layout);
 
     dc.SelectFont(previousFont);
     dc.SelectPen(previousPen);

@@ -111,6 +111,7 @@ bench: build
 validate: build
 	$(BUILD_DIR)/tests/validate_confidence
 	$(BUILD_DIR)/tests/validate_gaps
+	$(BUILD_DIR)/tests/validate_comparison
 	$(BUILD_DIR)/tests/validate_whole_interval
 
 format:

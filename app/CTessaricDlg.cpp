@@ -5,6 +5,7 @@
 #include "app/CTessaricSplashDlg.h"
 #include "app/DiagramCommands.h"
 #include "app/MainMenu.h"
+#include "app/ReportCommands.h"
 #include "data/LogFormat.h"
 #include "data/LogImport.h"
 #include "infra/CNumber.h"
@@ -276,6 +277,7 @@ void CTessaricDlg::RegisterCommands() {
     m_Commands.Add(ID_APP_ABOUT, [this] { OnAbout(); });
     m_Commands.Add(ID_APP_DISCLAIMER, [this] { OnDisclaimer(); });
     RegisterDiagramCommands(*this);
+    RegisterReportCommands(*this);
     m_Commands.HoldWhile([this] { return m_pRunner->IsBusy(); },
                          {ID_FILE_QUIT, ID_APP_ABOUT, ID_APP_DISCLAIMER});
 }

@@ -5,17 +5,23 @@
 #include "data/LogFormat.h"
 #include "data/LogImport.h"
 #include "diagram/DiagramImage.h"
+#include "diagram/ReportFiles.h"
 #include "evaluation/BootstrapConfidence.h"
 #include "evaluation/CFitRandom.h"
+#include "evaluation/SeriesComparison.h"
 #include "evaluation/SeriesEvaluation.h"
 #include "infra/CLogFile.h"
 #include "infra/CNumber.h"
+#include "report/ComparisonReport.h"
 #include "report/ConfidenceTable.h"
 #include "report/ExportCurves.h"
+#include "report/HtmlReport.h"
+#include "report/SeriesSummary.h"
 #include "report/StabilityReport.h"
 #include "report/WholeIntervalExport.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -90,14 +96,10 @@ void PrintReport(std::FILE* out, const std::string& path, std::size_t number,
     std::fputs(text.c_str(), out);
 }
 
-// The blocks that follow the report: the whole-interval lifetimes of a
-// model, then the confidence intervals, or why none were computed when they
-// were asked for.
-std::string ReportAppendix(const CA1TimeSeries& series, const CONFIDENCERESULT& confidence) {
-    std::string appendix = BuildWholeIntervalBlock(series);
-    if (series.HasCharFunction() && (confidence.bValid || !confidence.strNotComputed.empty()))
-        appendix += BuildConfidenceBlock(series, confidence);
-    return appendix;
+QSize DiagramSizeOf(const EVALUATEOPTIONS& options) {
+    return options.nDiagramWidth > 0 && options.nDiagramHeight > 0
+               ? QSize(options.nDiagramWidth, options.nDiagramHeight)
+               : DefaultDiagramSize();
 }
 
 // Writes the report, the tables and the binary files of one series; a file
@@ -127,7 +129,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
     bool ok = true;
     if (bCFunc)
         ok = SaveStabilityReport(series, seriesStem + "-report.txt",
-                                 ReportAppendix(series, confidence));
+                                 BuildReportAppendix(series, &confidence));
     if (confidence.bValid)
         ok = ExportConfidenceTable(series, confidence, seriesStem + "-confidence.txt") && ok;
     for (const SERIESOUTPUT& output : kSeriesOutputs) {
@@ -150,10 +152,7 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
                 SeriesLabel(path, number) +
                 ": its whole-interval probability file is not written: " + inside.strProblem + ".");
     }
-    const QSize size = options.nDiagramWidth > 0 && options.nDiagramHeight > 0
-                           ? QSize(options.nDiagramWidth, options.nDiagramHeight)
-                           : DefaultDiagramSize();
-    const DiagramFiles diagrams = WriteSeriesDiagrams(series, seriesStem, size);
+    const DiagramFiles diagrams = WriteSeriesDiagrams(series, seriesStem, DiagramSizeOf(options));
     for (const std::string& written : diagrams.written)
         series.LogDebug("Diagram image saved to file [" + written + "].");
     for (const std::string& failed : diagrams.failed)
@@ -164,7 +163,8 @@ bool WriteSeriesOutputs(CA1TimeSeries& series, const std::string& path, std::siz
 // The bootstrap of --confidence on a series with a model; the run's seed
 // (or, without --seed, the clock's, as for the fit) seeds the replicates.
 CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string& path,
-                                  std::size_t number, const EVALUATEOPTIONS& options) {
+                                  std::size_t number, const EVALUATEOPTIONS& options,
+                                  std::uint32_t nSeedOffset) {
     if (options.nConfidenceReplicates <= 0)
         return {};
     if (!series.HasModel()) {
@@ -176,7 +176,7 @@ CONFIDENCERESULT SeriesConfidence(const CA1TimeSeries& series, const std::string
     }
     CONFIDENCESETTINGS settings;
     settings.nReplicates = options.nConfidenceReplicates;
-    settings.nSeed = options.nSeed ? *options.nSeed : FitSeedNow();
+    settings.nSeed = (options.nSeed ? *options.nSeed : FitSeedNow()) + nSeedOffset;
     if (options.bShowProgress)
         settings.progress = [number](std::int32_t done, std::int32_t total) {
             std::fputs(FormatC("\rSeries %03zu: confidence replicate %d of %d", number,
@@ -199,6 +199,102 @@ std::string UniqueStem(const std::string& path, std::set<std::string>& stemsUsed
     for (int number = 2; !stemsUsed.insert(candidate).second; ++number)
         candidate = stem + FormatC("_%d", number);
     return candidate;
+}
+
+// A series of the run with what the files over all series need of it.
+struct EVALUATEDSERIES {
+    std::string strPath;
+    std::size_t nNumber = 0;
+    CA1TimeSeries* pSeries = nullptr;
+    CONFIDENCERESULT confidence;
+    std::optional<std::uint32_t> nFitSeed;
+};
+
+// Evaluates one imported series as the options say, with its bootstrap when
+// asked. The bootstrap's seed is the run's plus `nSeedOffset`: series that
+// are compared must not share their replicates' random draws.
+EVALUATEDSERIES EvaluateOne(CA1TimeSeries& series, const std::string& path, std::size_t number,
+                            const EVALUATEOPTIONS& options, CLogFile& log,
+                            CTerminalProgress* pProgress, std::uint32_t nSeedOffset = 0) {
+    series.m_pLog = &log;
+    const EVALUATIONPROGRESS progress =
+        pProgress ? EVALUATIONPROGRESS{pProgress->Track("Characteristic function"),
+                                       pProgress->Track("Model fit")}
+                  : EVALUATIONPROGRESS{};
+    // The seed is fixed here, the clock's when none was given, so that the
+    // reports can name it.
+    const std::uint32_t nFitSeed = options.nSeed ? *options.nSeed : FitSeedNow();
+    const bool bHasCharFunction =
+        EvaluateSeries(series, InputsOf(options), options.bFit, nFitSeed, progress);
+    if (pProgress)
+        pProgress->Finish();
+    if (!bHasCharFunction)
+        log.WriteLine("ERROR: " + SeriesLabel(path, number) +
+                      " could not be evaluated: it has no characteristic function.");
+    EVALUATEDSERIES item;
+    item.strPath = path;
+    item.nNumber = number;
+    item.pSeries = &series;
+    item.confidence = SeriesConfidence(series, path, number, options, nSeedOffset);
+    if (series.HasModel())
+        item.nFitSeed = nFitSeed;
+    return item;
+}
+
+// "LOG:N" names the N-th series of LOG, unless a file of that very name
+// exists; anything else names every series of the log.
+struct SERIESSELECTOR {
+    std::string strPath;
+    std::optional<std::int32_t> nSeries;
+};
+
+SERIESSELECTOR ParseSelector(const std::string& argument) {
+    const std::size_t colon = argument.rfind(':');
+    std::error_code error;
+    if (colon == std::string::npos || colon + 1 == argument.size() ||
+        std::filesystem::exists(argument, error))
+        return {argument, std::nullopt};
+    const std::string digits = argument.substr(colon + 1);
+    // Ten digits reach beyond any count of series; more would overflow.
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return {argument, std::nullopt};
+    return {argument.substr(0, colon), ParseCInt(digits)};
+}
+
+// A full disk or a closed pipe behind stdout loses the reports; that is no
+// success.
+int FinishOutput(std::FILE* out, CLogFile& log, int status) {
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        log.WriteLine("ERROR: Failed to write the reports to the standard output.");
+        return kExitFailure;
+    }
+    return status;
+}
+
+// The summary and the reports over every series of the run; false when one
+// of them could not be written.
+bool WriteRunFiles(const EVALUATEOPTIONS& options, const std::vector<EVALUATEDSERIES>& evaluated,
+                   CLogFile& log) {
+    bool ok = true;
+    if (!options.strSummaryFile.empty()) {
+        std::vector<SUMMARYENTRY> entries;
+        for (const EVALUATEDSERIES& item : evaluated)
+            entries.push_back({item.strPath, item.nNumber, item.pSeries, &item.confidence});
+        ok = WriteSeriesSummary(options.strSummaryFile, entries, log) && ok;
+    }
+    std::vector<REPORTSERIES> reportSeries;
+    for (const EVALUATEDSERIES& item : evaluated)
+        reportSeries.push_back({item.pSeries, item.nNumber, &item.confidence, item.nFitSeed});
+    const REPORTDOCUMENTOPTIONS reportOptions = ReportOptionsFromEnvironment();
+    if (!options.strHtmlFile.empty())
+        ok = WriteHtmlReport(options.strHtmlFile, reportSeries, DiagramSizeOf(options),
+                             reportOptions, log) &&
+             ok;
+    if (!options.strPdfFile.empty())
+        ok = WritePdfReport(options.strPdfFile, reportSeries, DiagramSizeOf(options), reportOptions,
+                            log) &&
+             ok;
+    return ok;
 }
 
 } // namespace
@@ -250,8 +346,20 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
         }
     }
     std::set<std::string> stemsUsed;
+    // Every list stays until the files over all series are written; a deque
+    // keeps the series where they are while more logs are read.
+    std::deque<CA1SeriesList> lists;
+    std::vector<EVALUATEDSERIES> evaluated;
+    const bool bKeepSeries = !options.strSummaryFile.empty() || !options.strHtmlFile.empty() ||
+                             !options.strPdfFile.empty();
     for (const std::string& path : options.files) {
-        CA1SeriesList list;
+        // Without files over all series a log's series are done with once
+        // printed: a batch of long recordings then needs one log's memory.
+        if (!bKeepSeries) {
+            evaluated.clear();
+            lists.clear();
+        }
+        CA1SeriesList& list = lists.emplace_back();
         const int added = ImportLog(path, options, log, list);
         if (added == kImportOpenFailed) {
             status = kExitFailure;
@@ -278,23 +386,12 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
         for (std::size_t index = first; index < last; ++index) {
             CA1TimeSeries& series = list[index];
             const std::size_t number = index + 1;
-            series.m_pLog = &log;
-            const EVALUATIONPROGRESS progress =
-                pProgress ? EVALUATIONPROGRESS{pProgress->Track("Characteristic function"),
-                                               pProgress->Track("Model fit")}
-                          : EVALUATIONPROGRESS{};
-            const bool bHasCharFunction =
-                EvaluateSeries(series, InputsOf(options), options.bFit, options.nSeed, progress);
-            if (pProgress)
-                pProgress->Finish();
-            if (bHasCharFunction)
+            EVALUATEDSERIES& item =
+                evaluated.emplace_back(EvaluateOne(series, path, number, options, log, pProgress));
+            if (series.HasCharFunction())
                 bEvaluated = true;
-            else
-                log.WriteLine("ERROR: " + SeriesLabel(path, number) +
-                              " could not be evaluated: it has no characteristic function.");
-            const CONFIDENCERESULT confidence = SeriesConfidence(series, path, number, options);
-            PrintReport(out, path, number,
-                        BuildStabilityReport(series) + ReportAppendix(series, confidence));
+            const CONFIDENCERESULT& confidence = item.confidence;
+            PrintReport(out, path, number, BuildSeriesReportText(series, &confidence));
             if (!outStem.empty() &&
                 !WriteSeriesOutputs(series, path, number, outStem, options, confidence))
                 status = kExitFailure;
@@ -302,13 +399,59 @@ int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
         if (!bEvaluated)
             status = kExitFailure;
     }
-    // A full disk or a closed pipe behind stdout loses the reports; that is
-    // no success.
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        log.WriteLine("ERROR: Failed to write the reports to the standard output.");
+    if (!WriteRunFiles(options, evaluated, log))
         status = kExitFailure;
+    return FinishOutput(out, log, status);
+}
+
+int RunCompare(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
+               CTerminalProgress* pProgress) {
+    int status = kExitSuccess;
+    std::deque<CA1SeriesList> lists;
+    std::vector<EVALUATEDSERIES> evaluated;
+    for (const std::string& argument : options.files) {
+        const SERIESSELECTOR selector = ParseSelector(argument);
+        CA1SeriesList& list = lists.emplace_back();
+        if (ImportLog(selector.strPath, options, log, list) == kImportOpenFailed) {
+            status = kExitFailure;
+            continue;
+        }
+        std::size_t first = 0;
+        std::size_t last = list.size();
+        if (selector.nSeries) {
+            first = static_cast<std::size_t>(std::max(*selector.nSeries, 1)) - 1;
+            last = std::min(last, first + 1);
+        }
+        if (first >= last || (selector.nSeries && *selector.nSeries < 1)) {
+            log.WriteLine("ERROR: [" + argument +
+                          "] names no series of the file; it is not "
+                          "compared.");
+            status = kExitFailure;
+            continue;
+        }
+        for (std::size_t index = first; index < last; ++index)
+            evaluated.push_back(EvaluateOne(list[index], selector.strPath, index + 1, options, log,
+                                            pProgress,
+                                            static_cast<std::uint32_t>(evaluated.size())));
     }
-    return status;
+    if (evaluated.empty()) {
+        log.WriteLine("ERROR: No series to compare.");
+        return kExitFailure;
+    }
+    std::vector<COMPAREDSERIES> compared;
+    for (const EVALUATEDSERIES& item : evaluated)
+        compared.push_back({std::filesystem::path(item.strPath).filename().string() +
+                                FormatC(", series %03zu", item.nNumber),
+                            item.pSeries, &item.confidence});
+    std::optional<COMPARISONVERDICT> verdict;
+    if (evaluated.size() == 2)
+        verdict = CompareModelLifetimes(evaluated[0].confidence, evaluated[1].confidence);
+    const COMPARISONVERDICT* pVerdict = verdict ? &*verdict : nullptr;
+    std::fputs(BuildComparisonText(compared, pVerdict).c_str(), out);
+    if (!options.strHtmlFile.empty() &&
+        !WriteComparisonHtml(options.strHtmlFile, compared, pVerdict, DiagramSizeOf(options), log))
+        status = kExitFailure;
+    return FinishOutput(out, log, status);
 }
 
 int RunSimulate(const CLIOPTIONS& options, CLogFile& log) {

@@ -33,5 +33,11 @@ int RunWithCliLog(const CLIOPTIONS& options, CLogFile& log, std::FILE* err,
 int RunEvaluate(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
                 CTerminalProgress* pProgress = nullptr);
 
+// Evaluates the series that the LOG[:SERIES] arguments name, with their
+// bootstraps, and prints the comparison table and, for two series, the
+// verdict on their model lifetimes.
+int RunCompare(const EVALUATEOPTIONS& options, CLogFile& log, std::FILE* out,
+               CTerminalProgress* pProgress = nullptr);
+
 // Writes the simulated log.
 int RunSimulate(const CLIOPTIONS& options, CLogFile& log);

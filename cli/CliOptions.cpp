@@ -84,6 +84,11 @@ std::string NeedInteger(Int& target, const std::string& value, std::int64_t mini
     return {};
 }
 
+std::string NeedFileName(std::string& target, const std::string& value) {
+    target = value;
+    return value.empty() ? std::string("must name a file") : std::string();
+}
+
 const OPTIONDEF kCommonOptions[] = {
     {"--quiet", false,
      [](CLIOPTIONS& o, const std::string&) {
@@ -206,6 +211,14 @@ const OPTIONDEF kEvaluateOptions[] = {
      [](CLIOPTIONS& o, const std::string& v) {
          return NeedInteger(o.evaluate.nChangeWindow, v, kMinChangeWindowOption, kInt32Max);
      }},
+    {"--summary", true,
+     [](CLIOPTIONS& o, const std::string& v) {
+         return NeedFileName(o.evaluate.strSummaryFile, v);
+     }},
+    {"--html", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedFileName(o.evaluate.strHtmlFile, v); }},
+    {"--pdf", true,
+     [](CLIOPTIONS& o, const std::string& v) { return NeedFileName(o.evaluate.strPdfFile, v); }},
     {"--confidence", true,
      [](CLIOPTIONS& o, const std::string& v) {
          if (v.empty()) {
@@ -287,6 +300,11 @@ CLIPARSE Failure(const std::string& text) {
 
 } // namespace
 
+bool NeedsDiagrams(const EVALUATEOPTIONS& options) {
+    return !options.strOutDir.empty() || !options.strHtmlFile.empty() ||
+           !options.strPdfFile.empty();
+}
+
 CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
     CLIPARSE result;
     CLIOPTIONS& options = result.options;
@@ -299,6 +317,8 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
         options.command = CliCommand::Version;
     } else if (command == "evaluate") {
         options.command = CliCommand::Evaluate;
+    } else if (command == "compare") {
+        options.command = CliCommand::Compare;
     } else if (command == "simulate") {
         options.command = CliCommand::Simulate;
     } else if (!command.empty() && command[0] == '-') {
@@ -313,7 +333,9 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
         return result;
     }
 
-    const bool bEvaluate = options.command == CliCommand::Evaluate;
+    // compare takes evaluate's options and adds its own defaults below.
+    const bool bEvaluate =
+        options.command == CliCommand::Evaluate || options.command == CliCommand::Compare;
     std::vector<std::string> positional;
     bool bOptionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -362,6 +384,16 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
             return Failure("invalid value '" + value + "' for option '" + name + "': " + problem);
     }
 
+    if (options.command == CliCommand::Compare) {
+        if (positional.empty())
+            return Failure("compare needs at least one LOG[:SERIES]");
+        if (!options.evaluate.bFit)
+            return Failure("compare needs the model fit; it cannot be combined with '--no-fit'");
+        // The verdict rests on the bootstrap; without --confidence its
+        // default number of replicates.
+        if (options.evaluate.nConfidenceReplicates == 0)
+            options.evaluate.nConfidenceReplicates = kDefaultConfidenceReplicates;
+    }
     if (bEvaluate) {
         if (positional.empty())
             return Failure("evaluate needs at least one LOGFILE");
@@ -410,6 +442,7 @@ CLIPARSE ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageText() {
     return R"(Usage:
   tessaric-cli evaluate [options] LOGFILE...
+  tessaric-cli compare [evaluate's options] LOG[:SERIES]...
   tessaric-cli simulate [options] OUTFILE
   tessaric-cli --help | --version
 
@@ -447,11 +480,28 @@ Astigmatism Stability Report.
                             missing images, or do not test
   --window W                images per window of the walk change test
                             (default: a twentieth of the series, at least 50)
+  --summary FILE.csv        also write one row per series of every log:
+                            its parameters, lifetimes and (with
+                            --confidence) their 90 % interval ends, units
+                            in the header
+  --html FILE               also write one self-contained HTML report of
+                            every series: report text, diagrams, input file
+                            with its SHA-256, settings and seeds; the same
+                            input and seed give the same bytes (a date only
+                            from SOURCE_DATE_EPOCH)
+  --pdf FILE                the same report as a PDF, A4, one series a page
   --confidence [B]          also compute 90 % confidence intervals of the
                             model and the lifetimes from B bootstrap
                             replicates, 20 to 100000 (B = 200 when not
                             given); with --out also the replicate table
                             <stem>-s<NNN>-confidence.txt
+
+compare: evaluates the chosen series (LOG:N the N-th series of LOG, LOG alone
+every series of it) with 90 % confidence intervals (--confidence, B = 200
+when not given) and prints a table of their parameters and lifetimes; for
+two series also the ratio of their model lifetimes with its interval from
+both bootstraps: "changed" when the interval excludes 1, "no change shown"
+otherwise. --html FILE also writes the comparison as an HTML file.
 
 simulate: writes a synthetic log of a known astigmatism process: a random
 walk of strength Di, a correlated part of strength Da and correlation time

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { Help, Version, Evaluate, Simulate };
+enum class CliCommand { Help, Version, Evaluate, Compare, Simulate };
 enum class LogFormatChoice { Auto, C1A1, ORVEX };
 
 // What `evaluate` does with each log. The defaults are the program
@@ -28,6 +28,10 @@ struct EVALUATEOPTIONS {
     std::optional<std::int32_t> nSeries; // only this series (from 1) of each file
     std::optional<std::uint32_t> nSeed;  // fixes the fit's random restarts
     std::string strOutDir;               // empty: print only
+    // Files over all series of all logs; empty: not written.
+    std::string strSummaryFile; // the batch summary (CSV)
+    std::string strHtmlFile;    // the self-contained report
+    std::string strPdfFile;     // the same report as a PDF, one series to a page
     // Size of the diagram images in --out; 0 x 0: the diagram window's size.
     std::int32_t nDiagramWidth = 0;
     std::int32_t nDiagramHeight = 0;
@@ -40,6 +44,10 @@ struct EVALUATEOPTIONS {
     bool bShowProgress = false;
     std::vector<std::string> files;
 };
+
+// True when the run draws diagrams (files of --out, --html or --pdf), which
+// needs Qt's painting.
+bool NeedsDiagrams(const EVALUATEOPTIONS& options);
 
 // --confidence takes at least this many replicates: with fewer, the 5 % and
 // 95 % points are the smallest and largest replicate, no interval. At most

@@ -40,12 +40,12 @@ void ChooseQtPlatform() {
 
 int RunEvaluateWithQt(const CLIOPTIONS& options, CLogFile& log, char* programPath,
                       CTerminalProgress* pProgress) {
-    // Only the diagrams of --out need Qt; without them nothing of Qt runs
+    // Only the diagrams of --out and the reports need Qt; without them nothing of Qt runs
     // (it would create its runtime folder, for one).
     std::optional<QGuiApplication> application;
     int qtArgc = 1;
     char* qtArgv[] = {programPath, nullptr};
-    if (!options.evaluate.strOutDir.empty()) {
+    if (NeedsDiagrams(options.evaluate)) {
         ChooseQtPlatform();
         g_pQtMessageLog = &log;
         qInstallMessageHandler(ForwardQtMessage);
@@ -58,6 +58,8 @@ int RunEvaluateWithQt(const CLIOPTIONS& options, CLogFile& log, char* programPat
     }
     EVALUATEOPTIONS evaluate = options.evaluate;
     evaluate.bShowProgress = pProgress != nullptr;
+    if (options.command == CliCommand::Compare)
+        return RunCompare(evaluate, log, stdout, pProgress);
     return RunEvaluate(evaluate, log, stdout, pProgress);
 }
 
@@ -84,6 +86,7 @@ int main(int argc, char** argv) {
         std::printf("tessaric-cli %s\n", kTessaricVersionText);
         return kExitSuccess;
     case CliCommand::Evaluate:
+    case CliCommand::Compare:
     case CliCommand::Simulate:
         break;
     }

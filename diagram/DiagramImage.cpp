@@ -154,16 +154,23 @@ bool ExportDiagramImage(const CA1DiagramWnd& window, std::string path, int filte
     return true;
 }
 
-DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size) {
-    DiagramFiles files;
+std::vector<SeriesDiagram> RenderSeriesDiagrams(CA1TimeSeries& series, QSize size) {
+    std::vector<SeriesDiagram> diagrams;
     for (const DiagramFile& file : kDiagramFiles) {
         QImage bitmap = CreateDiagramBitmap(size);
         DiagramStyle style;
         style.m_nType = file.type;
-        if (!RenderDiagram(series, style, bitmap))
-            continue;
-        const std::string path = pathPrefix + file.szSuffix;
-        (SaveDiagramImage(bitmap, path) ? files.written : files.failed).push_back(path);
+        if (RenderDiagram(series, style, bitmap))
+            diagrams.push_back({file.szSuffix, std::move(bitmap)});
+    }
+    return diagrams;
+}
+
+DiagramFiles WriteSeriesDiagrams(CA1TimeSeries& series, const std::string& pathPrefix, QSize size) {
+    DiagramFiles files;
+    for (const SeriesDiagram& diagram : RenderSeriesDiagrams(series, size)) {
+        const std::string path = pathPrefix + diagram.strSuffix;
+        (SaveDiagramImage(diagram.image, path) ? files.written : files.failed).push_back(path);
     }
     return files;
 }

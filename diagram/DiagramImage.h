@@ -61,6 +61,14 @@ struct DiagramFiles {
     std::vector<std::string> failed;
 };
 
+// The diagrams of the series that its data allow, each rendered at the given
+// size and named by its file suffix ("-a22-time.png", ...).
+struct SeriesDiagram {
+    std::string strSuffix;
+    QImage image;
+};
+std::vector<SeriesDiagram> RenderSeriesDiagrams(CA1TimeSeries& series, QSize size);
+
 // Writes the diagrams of the series as PNG files named pathPrefix +
 // "-a22-time.png", "-a22-plane.png", "-cfunc.png", "-model.png", "-prob.png"
 // and the P(a, t) map "-pmap.png", each at the given size. A diagram whose data the series does

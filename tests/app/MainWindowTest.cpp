@@ -216,7 +216,7 @@ TEST(MainWindow, MenuCommandsOfThisWindow) {
     CTessaricDlg& w = *t.window;
     int count = 0;
     const MENUROW* rows = MainMenuRows(count);
-    ASSERT_EQ(count, 16);
+    ASSERT_EQ(count, 18);
     EXPECT_STREQ(rows[0].pszText, "Import Data Log...");
     EXPECT_EQ(w.CommandAction(ID_APP_ABOUT)->shortcut(), QKeySequence(QStringLiteral("Alt+A")));
     EXPECT_EQ(w.CommandAction(ID_FILE_IMPORT_LOG)->shortcut(),

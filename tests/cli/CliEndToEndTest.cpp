@@ -1,6 +1,8 @@
 // Runs the tessaric-cli program that CTest names in TESSARIC_CLI.
 #include "support/TestSupport.h"
 
+#include <QCryptographicHash>
+
 #include <bit>
 #include <cmath>
 #include <csignal>
@@ -422,6 +424,112 @@ TEST(CliEndToEnd, ConfidenceAddsTheBlockAndTheReplicateTable) {
     EXPECT_EQ(Count(table, "\r\n"), 5u + 20u);
     EXPECT_TRUE(Contains(table, "# - replicates: 20, failed: 0, seed: 4\r\n"));
     EXPECT_FALSE(Contains(run.strErr, "confidence replicate"));
+}
+
+// Two recordings, the second evaluated without a model (--no-fit applies to
+// the whole run, so it is a run of its own): the summary has a row per series
+// with empty model fields, the HTML the same bytes twice with the input's
+// digest, the PDF a page per series.
+TEST(CliEndToEnd, SummaryHtmlAndPdfOfEverySeries) {
+    TempDir dir;
+    const std::string log = dir.File("run,1.log");
+    ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", "--recordings", "2", log}).nStatus, 0);
+    const std::string html = dir.File("a.html");
+    const std::string pdf = dir.File("a.pdf");
+    const std::string csv = dir.File("a.csv");
+    const CLIRUN run = RunCli(dir, {"evaluate", "--quiet", "--seed", "7", "--confidence", "20",
+                                    "--summary", csv, "--html", html, "--pdf", pdf, log});
+    ASSERT_EQ(run.nStatus, 0) << run.strErr;
+    const std::string first = ReadFileBytes(html);
+    ASSERT_EQ(RunCli(dir, {"evaluate", "--quiet", "--seed", "7", "--confidence", "20", "--html",
+                           html, log})
+                  .nStatus,
+              0);
+    EXPECT_EQ(ReadFileBytes(html), first);
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray::fromStdString(ReadFileBytes(log)),
+                                 QCryptographicHash::Sha256)
+            .toHex();
+    EXPECT_EQ(Count(first, digest.toStdString()), 2u);
+    EXPECT_EQ(Count(first, "data:image/png;base64,"), 12u);
+    EXPECT_TRUE(Contains(first, "Confidence (90 %, 20 replicates)"));
+    EXPECT_FALSE(Contains(first, "report of "));
+    const std::string dated = dir.File("dated.html");
+    ASSERT_EQ(RunCli(dir, {"evaluate", "--quiet", "--seed", "7", "--html", dated, log},
+                     "env SOURCE_DATE_EPOCH=1700000000")
+                  .nStatus,
+              0);
+    EXPECT_TRUE(Contains(ReadFileBytes(dated), "report of 2023-11-14 22:13:20 UTC"));
+
+    const std::string pdfBytes = ReadFileBytes(pdf);
+    EXPECT_TRUE(pdfBytes.starts_with("%PDF"));
+    EXPECT_EQ(Count(pdfBytes, "/Type /Page\n") + Count(pdfBytes, "/Type /Page\r") +
+                  Count(pdfBytes, "/Type /Page/") + Count(pdfBytes, "/Type /Page "),
+              2u);
+
+    const std::string direct = dir.File("direct.csv");
+    ASSERT_EQ(RunCli(dir, {"evaluate", "--quiet", "--no-fit", "--summary", direct, log}).nStatus,
+              0);
+    // A standard CSV reader: the rows, their width, the quoted file name and
+    // the empty model fields of the direct evaluation.
+    if (std::system("python3 -c 'import csv' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3 is not available to read the CSV";
+    const std::string check = dir.File("check.py");
+    WriteFileBytes(check, R"(import csv, sys
+for path, model in ((sys.argv[1], True), (sys.argv[2], False)):
+    rows = list(csv.reader(open(path, newline='', encoding='utf-8')))
+    assert rows[0][0].startswith('Tessaric v'), rows[0]
+    header, data = rows[1], rows[2:]
+    assert len(data) == 2, data
+    assert all(len(r) == len(header) for r in data)
+    for row in data:
+        r = dict(zip(header, row))
+        assert r['file'] == sys.argv[3], r['file']
+        assert float(r['images']) == 300
+        assert (r['Di [nm]'] != '') == model, r
+        assert (r['model lifetime 5% [s]'] != '') == model, r
+        assert r['state'] == ('model fitted' if model else 'direct method only'), r
+        assert all(v.lower() != 'nan' for v in row)
+)");
+    const int status = std::system(
+        ("python3 " + Quoted(check) + " " + Quoted(csv) + " " + Quoted(direct) + " " + Quoted(log))
+            .c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Two recordings whose random walks differ threefold in strength, and one
+// against itself: the table, the verdict and the overlaid diagrams.
+TEST(CliEndToEnd, CompareGivesTableVerdictAndDiagrams) {
+    TempDir dir;
+    const std::string weak = dir.File("weak.log");
+    const std::string strong = dir.File("strong.log");
+    for (const auto& [log, di] : {std::pair{weak, "0.03"}, std::pair{strong, "0.09"}})
+        ASSERT_EQ(RunCli(dir, {"simulate", "--images", "300", "--di", di, "--noise", "0.02",
+                               "--recordings", "2", log})
+                      .nStatus,
+                  0);
+    const std::string html = dir.File("c.html");
+    const CLIRUN run = RunCli(dir, {"compare", "--quiet", "--seed", "3", "--confidence", "40",
+                                    "--html", html, weak + ":1", strong + ":2"});
+    ASSERT_EQ(run.nStatus, 0) << run.strErr;
+    EXPECT_TRUE(run.strOut.starts_with("Comparison of 2 series\n  1: weak.log, series 001 (model "
+                                       "fitted)\n  2: strong.log, series 002 (model fitted)\n"))
+        << run.strOut;
+    EXPECT_TRUE(Contains(run.strOut, "\nmodel lifetime [s]    "));
+    EXPECT_TRUE(Contains(run.strOut, "replicate pairs): changed\n")) << run.strOut;
+    const std::string page = ReadFileBytes(html);
+    EXPECT_EQ(Count(page, "data:image/png;base64,"), 2u);
+    EXPECT_TRUE(Contains(page, ": changed</b>"));
+
+    const CLIRUN same = RunCli(
+        dir, {"compare", "--quiet", "--seed", "3", "--confidence", "40", weak + ":1", weak + ":2"});
+    ASSERT_EQ(same.nStatus, 0) << same.strErr;
+    EXPECT_TRUE(Contains(same.strOut, "replicate pairs): no change shown\n")) << same.strOut;
+    const CLIRUN three = RunCli(
+        dir, {"compare", "--quiet", "--seed", "3", "--confidence", "20", weak, strong + ":1"});
+    EXPECT_EQ(Count(three.strOut, "series 00"), 3u);
+    EXPECT_FALSE(Contains(three.strOut, "ratio"));
+    EXPECT_EQ(RunCli(dir, {"compare", weak + ":9"}).nStatus, 1);
 }
 
 TEST(CliEndToEnd, HostileLogsEndInStatusOneWithoutNonsense) {

@@ -129,6 +129,10 @@ TEST(CliOptions, UsageErrorsNameTheCulprit) {
     ExpectUsageError({"simulate", "--images", "1000000", "--period", "1000", "a"}, "'--period'");
     ExpectUsageError({"simulate", "--debug-level", "5", "a"}, "'--debug-level'");
     ExpectUsageError({"--version", "extra"}, "'extra'");
+    for (const char* option : {"--summary", "--html", "--pdf"})
+        ExpectUsageError({"evaluate", std::string(option) + "=", "a.log"}, option);
+    ExpectUsageError({"compare"}, "LOG[:SERIES]");
+    ExpectUsageError({"compare", "--no-fit", "a.log"}, "'--no-fit'");
 }
 
 TEST(CliOptions, OutOfRangeAndNonFiniteValuesAreUsageErrors) {
@@ -184,6 +188,9 @@ TEST(CliOptions, ConfidenceTakesAnOptionalReplicateCount) {
         {{"evaluate", "--confidence", "--seed", "1", "a.log"}, 200},
         {{"evaluate", "--confidence", "50", "a.log"}, 50},
         {{"evaluate", "--confidence=100000", "a.log"}, 100000},
+        // compare rests its verdict on the bootstrap: on by default
+        {{"compare", "a.log"}, 200},
+        {{"compare", "--confidence", "30", "a.log"}, 30},
     };
     for (const auto& c : cases) {
         const CLIPARSE result = Parse(c.arguments);

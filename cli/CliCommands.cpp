@@ -77,8 +77,15 @@ int ImportLog(const std::string& path, const EVALUATEOPTIONS& options, CLogFile&
 }
 
 EVALUATIONINPUTS InputsOf(const EVALUATEOPTIONS& options) {
-    return {options.nMinDiversity, options.dEnergykV, options.dResolutionAng, options.dLimitPhase,
-            options.eGapPairs,     options.eOutliers, options.nChangeWindow};
+    // The whole-interval curve is simulated when a report or file first asks for it.
+    return {options.nMinDiversity,
+            options.dEnergykV,
+            options.dResolutionAng,
+            options.dLimitPhase,
+            false,
+            options.eGapPairs,
+            options.eOutliers,
+            options.nChangeWindow};
 }
 
 std::string SeriesLabel(const std::string& path, std::size_t number) {

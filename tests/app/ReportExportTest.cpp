@@ -82,7 +82,9 @@ TEST(CompareSeries, CheckedSeriesAreComparedAndExported) {
     t.dialogs.modalAnswers.push_back([&](QDialog& dialog) {
         auto& compare = dynamic_cast<CCompareSeriesDlg&>(dialog);
         EXPECT_EQ(compare.m_lstSeries->count(), 2);
-        compare.m_lstSeries->item(1)->setCheckState(Qt::Checked);
+        // the current series comes checked; the other one is checked here
+        for (int i = 0; i < compare.m_lstSeries->count(); ++i)
+            compare.m_lstSeries->item(i)->setCheckState(Qt::Checked);
         QTest::mouseClick(compare.m_btCompare, Qt::LeftButton);
         table = compare.m_edTable->toPlainText().toStdString();
         t.dialogs.saveAnswers.push_back(FILEDIALOGRESULT{out.File("both.png"), 2});

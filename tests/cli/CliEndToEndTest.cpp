@@ -622,14 +622,14 @@ TEST(CliEndToEnd, LongStemsAndAClosedStdoutKeepTheFiles) {
                                              "--out",    dir.File("out"), dir.File(stem + ".log")};
     const CLIRUN longStem = RunCli(dir, arguments);
     EXPECT_EQ(longStem.nStatus, 0) << longStem.strErr;
-    EXPECT_EQ(FilesIn(dir.File("out")), 14u);
+    EXPECT_EQ(FilesIn(dir.File("out")), 16u);
 
     std::filesystem::remove_all(dir.File("out"));
     const CLIRUN piped = RunCliIntoClosedPipe(dir, arguments);
     EXPECT_EQ(piped.nStatus, 1) << piped.strErr;
     EXPECT_TRUE(
         Contains(piped.strErr, "ERROR: Failed to write the reports to the standard output."));
-    EXPECT_EQ(FilesIn(dir.File("out")), 14u);
+    EXPECT_EQ(FilesIn(dir.File("out")), 16u);
 }
 
 // A resolution so small that its tolerance underflows to 0 gives no

@@ -113,6 +113,9 @@ void CBackgroundRunner::OnWorkerFinished() {
         m_pProgress->hide();
         m_pProgress->deleteLater();
         m_pProgress = nullptr;
+        // The bar took the keyboard; the user's next key belongs to the window.
+        if (m_pWindow)
+            m_pWindow->activateWindow();
     }
     m_pThread->deleteLater();
     m_pThread = nullptr;

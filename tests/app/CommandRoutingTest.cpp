@@ -40,6 +40,8 @@ struct ActiveWindow : WindowUnderTest {
     void Press(Qt::Key key) {
         QTest::keyClick(window.get(), key, Qt::ControlModifier);
         window->Runner()->WaitUntilIdle();
+        // a progress bar that showed hands the keyboard back through events
+        QCoreApplication::processEvents();
     }
     void ClickTab(int index) {
         QTabBar* tabs = window->m_TabCtrl;

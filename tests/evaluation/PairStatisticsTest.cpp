@@ -19,13 +19,23 @@ namespace {
 std::vector<A1SAMPLE> TwoPassReference(const std::vector<A1SAMPLE>& s, std::int32_t kEnd,
                                        GapPairRule rule = GapPairRule::Adjacent) {
     std::vector<A1SAMPLE> records;
+    // Ascending numbers let the search for a partner stop past distance k;
+    // the pairs are visited in the same order either way.
+    bool ascending = true;
+    for (std::size_t i = 1; i < s.size(); ++i)
+        ascending = ascending && s[i].nImage > s[i - 1].nImage;
     for (std::int32_t k = 1; k < kEnd; ++k) {
         std::vector<double> qx, qy;
         for (std::size_t i = 0; i < s.size(); ++i)
-            for (std::size_t j = i + 1; j < s.size(); ++j) {
+            for (std::size_t j = rule == GapPairRule::Adjacent ? i + static_cast<std::size_t>(k)
+                                                               : i + 1;
+                 j < s.size(); ++j) {
+                const std::int64_t distance = static_cast<std::int64_t>(s[j].nImage) - s[i].nImage;
+                if (ascending && distance > k)
+                    break;
                 if (rule == GapPairRule::Adjacent && j != i + static_cast<std::size_t>(k))
-                    continue;
-                if (static_cast<std::int64_t>(s[j].nImage) - s[i].nImage != k)
+                    break;
+                if (distance != k)
                     continue;
                 qx.push_back((s[j].dX - s[i].dX) * (s[j].dX - s[i].dX));
                 qy.push_back((s[j].dY - s[i].dY) * (s[j].dY - s[i].dY));

@@ -43,27 +43,35 @@ find_window() {
     n=0
     until found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) &&
           [ -n "$found" ]; do
-        n=$((n + 1)); [ $n -lt 600 ] || { echo "no window: $1" >&2; exit 1; }
+        n=$((n + 1)); [ $n -lt "${2:-600}" ] || { echo "no window: $1" >&2; return 1; }
         sleep 0.1
     done
     echo "$found"
+}
+# Import is held while the window still works on the last import, so the
+# menu's key may find it disabled: the menu is closed and opened again until
+# the file dialog shows. Cancelling it leaves the window idle.
+open_and_cancel_import() {
+    tries=0
+    until xdotool key alt+f && xdotool key i && find_window "^Open$" 30 >/dev/null; do
+        xdotool key Escape
+        tries=$((tries + 1)); [ $tries -lt 60 ] || { echo "no window: ^Open$" >&2; exit 1; }
+    done
+    xdotool key Escape
+    await "Log file import cancelled." "$1"
 }
 start() {
     "$TESSARIC" --no-welcome --debug "$1" &
     program=$!
     trap 'kill $program $wm 2>/dev/null || true' EXIT
-    window=$(find_window "Tessaric -")
+    window=$(find_window "Tessaric -") || exit 1
     xdotool windowactivate --sync "$window"
     await "Added 1 new A1-time series" "$2"
 }
 
 start "$SHOTS/long.log" 1
 "$GRAB" "$window" "$SHOTS/template.png"
-xdotool key alt+f
-xdotool key i
-find_window "^Open$" >/dev/null
-xdotool key Escape
-await "Log file import cancelled."
+open_and_cancel_import 1
 xdotool key ctrl+f
 sleep 1.5
 "$GRAB" "$window" "$SHOTS/work-1.png"
@@ -86,6 +94,7 @@ kill $program
 wait $program || true
 
 start "$SHOTS/medium.log" 2
+open_and_cancel_import 2
 xdotool key ctrl+f ctrl+m ctrl+m
 await "The characteristic function was extracted successfully."
 xdotool key ctrl+m

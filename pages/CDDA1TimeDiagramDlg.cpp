@@ -41,7 +41,7 @@ const CONTROLROW kControls[] = {
     {ControlKind::CheckBox, IDC_MIRROR_Y, "Mirror Y", 408, 132, 41, 10},
     {ControlKind::PushButton, IDC_REEXTRACT, "Re-Extract", 408, 149, 50, 14},
     // below the import group: the choice applies with "Re-Extract"
-    {ControlKind::CheckBox, IDC_EXCLUDE_OUTLIERS, "Exclude Outliers", 402, 177, 62, 10},
+    {ControlKind::CheckBox, IDC_EXCLUDE_OUTLIERS, "Exclude Outliers", 402, 177, 60, 10},
     {ControlKind::MultiLineButton, IDC_CHARACT_FUNCTION, "Charact. Function...", 408, 204, 50, 30},
 };
 

@@ -117,7 +117,7 @@ QWidget* CreateControl(QWidget& page, const CDialogUnits& units, const CONTROLRO
     if (row.kind == ControlKind::DropDownList)
         rect.setHeight(widget->sizeHint().height());
     widget->setGeometry(rect);
-    if (row.kind == ControlKind::Label)
+    if (row.kind == ControlKind::Label || row.kind == ControlKind::CheckBox)
         FitFontToPlace(*widget);
     return widget;
 }
